@@ -1,0 +1,16 @@
+# Cross-compiles the 32-bit Windows program with MinGW-w64 and runs its .exe tests under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+# The posix-threads variant: GoogleTest needs std::mutex, which the win32 variant lacks.
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+find_program(KESTROVA_WINE wine REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTROVA_WINE})

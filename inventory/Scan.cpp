@@ -1,0 +1,88 @@
+// The scan's two passes and the small file and registry queries they are built from.
+#include "inventory/Scan.h"
+
+#include <cstring>
+
+std::string ReadClassesRootValue(TPlatform& platform, const std::string& key,
+                                 const std::string& valueName) {
+    const std::optional<std::string> bytes = platform.ReadClassesRootBytes(key, valueName);
+    if (!bytes) return {};
+    // Stored data need not end in NUL: never read past the bytes returned.
+    const std::size_t end = bytes->find('\0');
+    return end == std::string::npos ? *bytes : bytes->substr(0, end);
+}
+
+std::optional<TVersionParts> GetFileVersionParts(TPlatform& platform, const std::string& file) {
+    return platform.ReadFileVersion(file);
+}
+
+std::string FormatVersion(const TVersionParts& parts) {
+    return std::to_string(parts.Major) + "." + std::to_string(parts.Minor) + "." +
+           std::to_string(parts.Release) + "." + std::to_string(parts.Build);
+}
+
+std::string GetFileVersionString(TPlatform& platform, const std::string& file) {
+    const std::optional<TVersionParts> parts = GetFileVersionParts(platform, file);
+    return parts ? FormatVersion(*parts) : std::string("0.0.0.0");
+}
+
+std::string GetSystemDir(TPlatform& platform) { return platform.SystemDirectory(); }
+
+std::string LocateLibraryFile(TPlatform& platform, const std::string& name) {
+    std::string here = platform.CurrentDirectory() + "\\" + name;
+    if (platform.FileExists(here)) return here;
+    std::string system = GetSystemDir(platform) + "\\" + name;
+    if (platform.FileExists(system)) return system;
+    return {};
+}
+
+namespace {
+
+std::string RegistryKeyOf(const TLibraryEntry& entry) {
+    if (!entry.ClsId.empty()) return "CLSID\\{" + entry.ClsId.str() + "}\\InprocServer32";
+    if (!entry.TypeLib.empty()) return "TypeLib\\" + entry.TypeLib.str();
+    return {};
+}
+
+// Path from the location search; Present and InstalledVersion follow from it.
+void LocateInto(TPlatform& platform, TLibraryEntry& entry) {
+    entry.Path = LocateLibraryFile(platform, entry.Name.str());
+    entry.Present = !entry.Path.empty();
+    if (entry.Present) entry.InstalledVersion = GetFileVersionString(platform, entry.Path.str());
+}
+
+} // namespace
+
+void DetectLibrary(TPlatform& platform, TLibraryEntry& entry) {
+    const std::string key = RegistryKeyOf(entry);
+    if (key.empty()) {
+        entry.Registered = true; // nothing to register
+        LocateInto(platform, entry);
+        return;
+    }
+    entry.Path = ReadClassesRootValue(platform, key);
+    if (!entry.Path.empty() && platform.FileExists(entry.Path.str())) {
+        entry.Registered = true;
+        entry.Present = true;
+        entry.InstalledVersion = GetFileVersionString(platform, entry.Path.str());
+        return;
+    }
+    entry.Registered = false;
+    LocateInto(platform, entry);
+}
+
+std::string StatusPass(TLibraryEntry& entry) {
+    const std::string name = entry.Name.str();
+    if (!entry.Present) return name + STATUS_DOWNLOAD;
+    if (!(entry.InstalledVersion == entry.RequiredVersion)) {
+        entry.Present = false; // outdated: may be downloaded, not force-registered
+        return name + STATUS_UPDATE;
+    }
+    return name + (entry.Registered ? STATUS_OK : STATUS_REGISTER);
+}
+
+void ScanLibraries(TPlatform& platform, std::vector<std::string>& list) {
+    ResetLibraries();
+    for (TLibraryEntry& entry : Libraries) DetectLibrary(platform, entry);
+    for (TLibraryEntry& entry : Libraries) list.push_back(StatusPass(entry));
+}

@@ -1,0 +1,48 @@
+// The installation scan: where each catalogue library is, which version it has, whether
+// its COM registration points at an existing file, and the status line that says so.
+#pragma once
+
+#include "inventory/Catalogue.h"
+#include "platform/Platform.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The status words that end each list line (Windows-1252).
+inline constexpr const char* STATUS_DOWNLOAD = " - ¡DESCARGAR!";
+inline constexpr const char* STATUS_UPDATE = " - ¡ACTUALIZAR!";
+inline constexpr const char* STATUS_OK = " - ¡OK!";
+inline constexpr const char* STATUS_REGISTER = " - ¡REGISTRAR!";
+
+// Text of value `valueName` ("" = default value) of `key` under HKEY_CLASSES_ROOT, up to
+// the first NUL within the bytes read; empty when the key or value cannot be read. The
+// registry type is not examined and nothing is expanded.
+std::string ReadClassesRootValue(TPlatform& platform, const std::string& key,
+                                 const std::string& valueName = {});
+
+// The file's four version numbers; nullopt when it has no readable version block.
+std::optional<TVersionParts> GetFileVersionParts(TPlatform& platform, const std::string& file);
+
+// "major.minor.release.build" in plain decimal.
+std::string FormatVersion(const TVersionParts& parts);
+
+// The file's version text, or "0.0.0.0" when it has none.
+std::string GetFileVersionString(TPlatform& platform, const std::string& file);
+
+// The Windows system directory, without a trailing backslash.
+std::string GetSystemDir(TPlatform& platform);
+
+// Current directory + "\" + name when that file exists, else system directory + "\" +
+// name when that exists, else "". The current directory is read at the moment of the call.
+std::string LocateLibraryFile(TPlatform& platform, const std::string& name);
+
+// First pass for one entry: Path, InstalledVersion, Registered and Present.
+void DetectLibrary(TPlatform& platform, TLibraryEntry& entry);
+
+// Second pass for one entry: its list line. Clears Present when the versions differ.
+std::string StatusPass(TLibraryEntry& entry);
+
+// Resets Libraries, detects every entry, then appends exactly LIBRARY_COUNT lines to
+// `list`, line i describing entry i. The caller empties the list first.
+void ScanLibraries(TPlatform& platform, std::vector<std::string>& list);

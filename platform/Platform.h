@@ -1,0 +1,59 @@
+// The few Windows facts and file operations the decision logic needs, behind one narrow
+// interface: the real Windows layer implements it, and native tests use an in-memory one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The four 16-bit numbers of a file's fixed version block.
+struct TVersionParts {
+    uint16_t Major = 0;
+    uint16_t Minor = 0;
+    uint16_t Release = 0;
+    uint16_t Build = 0;
+};
+
+// What GetVersionExA reports about the running Windows.
+struct TOsVersion {
+    uint32_t PlatformId = 0;
+    uint32_t Major = 0;
+    uint32_t Minor = 0;
+    std::string ServicePack; // szCSDVersion
+};
+
+class TPlatform {
+public:
+    virtual ~TPlatform() = default;
+
+    // The bytes of value `valueName` ("" is the default value) of `key` under
+    // HKEY_CLASSES_ROOT, opened with plain KEY_READ: exactly the bytes the second read
+    // returned, never more. nullopt when the key cannot be opened or the value not read.
+    virtual std::optional<std::string> ReadClassesRootBytes(const std::string& key,
+                                                            const std::string& valueName) = 0;
+
+    // True only when `path` names an existing file; a directory counts as absent.
+    virtual bool FileExists(const std::string& path) = 0;
+
+    // The fixed version block of `file`; nullopt when it has none or it cannot be read.
+    virtual std::optional<TVersionParts> ReadFileVersion(const std::string& file) = 0;
+
+    // GetSystemDirectoryA: no trailing backslash. Empty on failure.
+    virtual std::string SystemDirectory() = 0;
+
+    // GetCurrentDirectoryA, read anew at every call. Empty on failure.
+    virtual std::string CurrentDirectory() = 0;
+
+    // GetVersionExA; nullopt when the query fails.
+    virtual std::optional<TOsVersion> OsVersion() = 0;
+
+    // True only when kernel32 exports IsWow64Process, the call succeeds and its flag is set.
+    virtual bool IsWow64() = 0;
+
+    // DeleteFileA; true when the file was deleted.
+    virtual bool RemoveFile(const std::string& path) = 0;
+
+    // Creates `path` create-new, unshared, temporary and delete-on-close, then closes and
+    // deletes it. True when the file could be created.
+    virtual bool ProbeCreateFile(const std::string& path) = 0;
+};

@@ -1,0 +1,110 @@
+// The real Windows behind TPlatform; every handle taken for one query is released before
+// the query returns.
+#include "platform/WinPlatform.h"
+
+#include "platform/Handles.h"
+
+#include <vector>
+
+namespace {
+
+class TWinPlatform final : public TPlatform {
+public:
+    std::optional<std::string> ReadClassesRootBytes(const std::string& key,
+                                                    const std::string& valueName) override {
+        HKEY raw = nullptr;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
+            return std::nullopt;
+        TRegKey opened(raw);
+        const char* name = valueName.empty() ? nullptr : valueName.c_str();
+        DWORD size = 0;
+        if (RegQueryValueExA(opened.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        // One spare byte so a zero size still gives a valid buffer; only `size` bytes count.
+        std::vector<char> buffer(size + 1, '\0');
+        DWORD read = size;
+        if (RegQueryValueExA(opened.get(), name, nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(buffer.data()), &read) != ERROR_SUCCESS)
+            return std::nullopt;
+        if (read > size) read = size;
+        return std::string(buffer.data(), read);
+    }
+
+    bool FileExists(const std::string& path) override {
+        WIN32_FIND_DATAA data;
+        TFindHandle found(FindFirstFileA(path.c_str(), &data));
+        return found && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+
+    std::optional<TVersionParts> ReadFileVersion(const std::string& file) override {
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+        if (size == 0) return std::nullopt;
+        std::vector<char> block(size);
+        if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return std::nullopt;
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT fixedSize = 0;
+        if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+            fixed == nullptr || fixedSize < sizeof(VS_FIXEDFILEINFO))
+            return std::nullopt;
+        return TVersionParts{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                             HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
+    }
+
+    std::string SystemDirectory() override {
+        char buffer[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+    }
+
+    std::string CurrentDirectory() override {
+        char buffer[MAX_PATH] = {};
+        const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+        if (length > 0 && length < MAX_PATH) return std::string(buffer, length);
+        if (length == 0) return {};
+        std::vector<char> longer(length + 1, '\0');
+        const DWORD again = GetCurrentDirectoryA(length + 1, longer.data());
+        return again > 0 && again <= length ? std::string(longer.data(), again) : std::string();
+    }
+
+    std::optional<TOsVersion> OsVersion() override {
+        OSVERSIONINFOA info = {};
+        info.dwOSVersionInfoSize = sizeof(info);
+        // GetVersionExA is deprecated in newer SDKs, but its answer (without a manifest)
+        // is exactly what the description wants.
+        if (!GetVersionExA(&info)) return std::nullopt;
+        info.szCSDVersion[sizeof(info.szCSDVersion) - 1] = '\0';
+        return TOsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
+                          info.szCSDVersion};
+    }
+
+    bool IsWow64() override {
+        using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
+        TModule kernel(LoadLibraryA("kernel32.dll"));
+        if (!kernel) return false;
+        const auto query = reinterpret_cast<TIsWow64Process>(
+            reinterpret_cast<void*>(GetProcAddress(kernel.get(), "IsWow64Process")));
+        BOOL flag = FALSE;
+        return query != nullptr && query(GetCurrentProcess(), &flag) && flag;
+    }
+
+    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+    bool ProbeCreateFile(const std::string& path) override {
+        TFileHandle probe(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                      nullptr));
+        if (!probe) return false;
+        probe.reset();
+        DeleteFileA(path.c_str()); // already gone through delete-on-close; harmless
+        return true;
+    }
+};
+
+} // namespace
+
+TPlatform& WindowsPlatform() {
+    static TWinPlatform platform;
+    return platform;
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native tests of the decision logic, then the
+# Windows tests under Wine in a 32-bit and a 64-bit prefix, the GUI tests on Xvfb.
+#   KESTROVA_BUILD_ROOT  where the builds and Wine prefixes go (default: build)
+#   KESTROVA_TEST_PORT   loopback port of the test library server (default: 18731)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$(realpath -m "${KESTROVA_BUILD_ROOT:-build}")
+port=${KESTROVA_TEST_PORT:-18731}
+
+bash scripts/setup.sh
+
+cmake --preset native -B "$build/native" >/dev/null
+cmake --build "$build/native" -j 2
+ctest --test-dir "$build/native" --output-on-failure
+
+cmake --preset mingw -B "$build/mingw" -DLIBRARY_BASE_URL="http://127.0.0.1:$port/libs/" >/dev/null
+cmake --build "$build/mingw" -j 2
+
+source scripts/wine-env.sh
+trap kestrova_cleanup EXIT
+wine_root=$build/mingw/wine
+kestrova_prefix "$wine_root/win32" win32
+kestrova_prefix "$wine_root/win64" win64
+kestrova_xvfb
+kestrova_wineserver "$wine_root/win32"
+kestrova_wineserver "$wine_root/win64"
+export KESTROVA_TEST_PORT=$port
+# Tests share each prefix's registry and system folder, so they run one at a time.
+ctest --test-dir "$build/mingw" --output-on-failure

@@ -1,0 +1,68 @@
+# Sourced by the test, run and benchmark scripts: throwaway Wine prefixes under the build
+# tree (never ~/.wine), a wineserver per prefix and an Xvfb display, each remembered by
+# its PID and ended by kestrova_cleanup.
+
+KESTROVA_PIDS=()
+export WINEDEBUG=-all
+# No Mono or Gecko install prompts while a prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C.UTF-8
+
+# kestrova_prefix DIR ARCH: makes a prefix of ARCH (win32 or win64) at DIR unless one is there.
+kestrova_prefix() {
+    local dir=$1 arch=$2
+    if [ -f "$dir/.kestrova-ready" ]; then return 0; fi
+    rm -rf "$dir"
+    mkdir -p "$(dirname "$dir")"
+    echo "wine: making a $arch prefix in $dir"
+    WINEPREFIX=$dir WINEARCH=$arch wineboot -i >/dev/null 2>&1
+    WINEPREFIX=$dir wineserver -w
+    touch "$dir/.kestrova-ready"
+}
+
+# kestrova_wineserver DIR: a persistent wineserver for the prefix, so each Wine start is quick.
+kestrova_wineserver() {
+    local dir=$1
+    WINEPREFIX=$dir wineserver -f -p >/dev/null 2>&1 &
+    KESTROVA_PIDS+=($!)
+    KESTROVA_WINESERVER_PREFIXES+=("$dir")
+}
+
+# kestrova_xvfb: starts Xvfb on a free display and exports DISPLAY.
+kestrova_xvfb() {
+    local n
+    for n in $(seq 140 199); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            local pid=$!
+            local i
+            for i in $(seq 1 50); do
+                [ -e "/tmp/.X11-unix/X$n" ] && break
+                sleep 0.1
+            done
+            if kill -0 "$pid" 2>/dev/null; then
+                KESTROVA_PIDS+=("$pid")
+                export DISPLAY=":$n"
+                return 0
+            fi
+        fi
+    done
+    echo "wine-env: no free X display" >&2
+    return 1
+}
+
+KESTROVA_WINESERVER_PREFIXES=()
+kestrova_cleanup() {
+    local dir pid
+    for dir in "${KESTROVA_WINESERVER_PREFIXES[@]}"; do
+        WINEPREFIX=$dir wineserver -k >/dev/null 2>&1 || true
+    done
+    for pid in "${KESTROVA_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${KESTROVA_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    KESTROVA_PIDS=()
+    KESTROVA_WINESERVER_PREFIXES=()
+}

@@ -1,0 +1,68 @@
+// An in-memory Windows for native tests: a registry, a file system with versions, the
+// two directories and the OS facts, counting every query the code makes.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+class TFakePlatform : public TPlatform {
+public:
+    std::map<std::string, std::string> Registry; // "key" or "key|value" -> bytes
+    std::map<std::string, std::optional<TVersionParts>> Files; // upper-cased path -> version
+    std::set<std::string> Undeletable;                          // upper-cased paths
+    std::set<std::string> UnwritableFolders;                    // upper-cased, no trailing "\"
+    std::string SystemDir = "C:\\WINDOWS\\system32";
+    std::string CurrentDir = "C:\\Program Files\\Client";
+    std::optional<TOsVersion> Os = TOsVersion{2, 6, 1, "Service Pack 1"};
+    bool Wow64 = false;
+
+    int RegistryReads = 0;
+    int ExistenceChecks = 0;
+    int VersionReads = 0;
+
+    static std::string Upper(std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        return s;
+    }
+    void AddFile(const std::string& path, std::optional<TVersionParts> version) {
+        Files[Upper(path)] = version;
+    }
+    bool HasFile(const std::string& path) const { return Files.count(Upper(path)) != 0; }
+
+    std::optional<std::string> ReadClassesRootBytes(const std::string& key,
+                                                    const std::string& valueName) override {
+        ++RegistryReads;
+        auto it = Registry.find(valueName.empty() ? key : key + "|" + valueName);
+        if (it == Registry.end()) return std::nullopt;
+        return it->second;
+    }
+    bool FileExists(const std::string& path) override {
+        ++ExistenceChecks;
+        return HasFile(path);
+    }
+    std::optional<TVersionParts> ReadFileVersion(const std::string& file) override {
+        ++VersionReads;
+        auto it = Files.find(Upper(file));
+        return it == Files.end() ? std::nullopt : it->second;
+    }
+    std::string SystemDirectory() override { return SystemDir; }
+    std::string CurrentDirectory() override { return CurrentDir; }
+    std::optional<TOsVersion> OsVersion() override { return Os; }
+    bool IsWow64() override { return Wow64; }
+    bool RemoveFile(const std::string& path) override {
+        if (!HasFile(path) || Undeletable.count(Upper(path))) return false;
+        Files.erase(Upper(path));
+        return true;
+    }
+    bool ProbeCreateFile(const std::string& path) override {
+        const std::string folder = Upper(path.substr(0, path.rfind('\\')));
+        return !HasFile(path) && UnwritableFolders.count(folder) == 0;
+    }
+};
