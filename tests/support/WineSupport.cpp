@@ -1,0 +1,309 @@
+// The Wine tests' arrange-and-restore helpers; every handle is owned by an RAII owner and
+// every change to the prefix has a matching undo in a destructor.
+#include "tests/support/WineSupport.h"
+
+#include "platform/Handles.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace kestrova_test {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, DWORD code = GetLastError()) {
+    throw std::runtime_error(what + " (error " + std::to_string(code) + ")");
+}
+
+// RegDeleteKeyExA is the only way to delete in a chosen registry view; it is missing
+// from the headers for the Windows version we target, so it is looked up by name.
+LONG DeleteKeyInView(HKEY parent, const std::string& subkey, REGSAM view) {
+    using TRegDeleteKeyExA = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    static const auto deleteEx = reinterpret_cast<TRegDeleteKeyExA>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+    if (deleteEx != nullptr) return deleteEx(parent, subkey.c_str(), view, 0);
+    return RegDeleteKeyA(parent, subkey.c_str());
+}
+
+TRegKey OpenKey(const std::string& key, REGSAM access) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, access, &raw) != ERROR_SUCCESS)
+        return TRegKey();
+    return TRegKey(raw);
+}
+
+bool DeleteTreeBelow(const std::string& key, REGSAM view) {
+    std::vector<std::string> children;
+    {
+        TRegKey opened = OpenKey(key, KEY_READ | view);
+        if (!opened) return false;
+        char name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD length = sizeof(name);
+            if (RegEnumKeyExA(opened.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            children.emplace_back(name, length);
+        }
+    }
+    for (const std::string& child : children)
+        DeleteTreeBelow(key + "\\" + child, view);
+    return DeleteKeyInView(HKEY_CLASSES_ROOT, key, view) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+std::string WinePath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+std::string Arch() {
+    const std::string arch = Env("KESTROVA_ARCH");
+    return arch.empty() ? "win32" : arch;
+}
+
+bool InWin64Prefix() {
+    return Arch() == "win64";
+}
+
+std::string StandInPath(const std::string& variant, const std::string& name) {
+    const std::string root = Env("KESTROVA_STANDINS");
+    if (root.empty()) throw std::runtime_error("KESTROVA_STANDINS is not set");
+    return WinePath(root + "/" + variant + "/" + name);
+}
+
+std::string SystemDirectory() {
+    char buffer[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) Fail("GetSystemDirectoryA");
+    return std::string(buffer, length);
+}
+
+std::string NativeSystem32() {
+    const std::string prefix = Env("WINEPREFIX");
+    if (prefix.empty()) throw std::runtime_error("WINEPREFIX is not set");
+    return WinePath(prefix + "/drive_c/windows/system32");
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return folder + "\\" + name;
+}
+
+bool FileExistsAt(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DeleteClassesRootTree(const std::string& key, REGSAM view) {
+    return DeleteTreeBelow(key, view);
+}
+
+TScopedClassesRootKey::TScopedClassesRootKey(std::string key, REGSAM view)
+    : FKey(std::move(key)), FView(view) {
+    // Find the topmost missing key, so exactly what we create is removed again.
+    std::size_t end = 0;
+    while (end != std::string::npos) {
+        end = FKey.find('\\', end + 1);
+        const std::string part = FKey.substr(0, end);
+        if (!OpenKey(part, KEY_READ | FView)) {
+            FCreatedRoot = part;
+            break;
+        }
+    }
+    if (FCreatedRoot.empty()) {
+        TRegKey existing = OpenKey(FKey, KEY_READ | FView);
+        char name[16384];
+        for (DWORD i = 0;; ++i) {
+            DWORD nameLength = sizeof(name), type = 0, size = 0;
+            if (RegEnumValueA(existing.get(), i, name, &nameLength, nullptr, &type, nullptr,
+                              &size) != ERROR_SUCCESS)
+                break;
+            std::string data(size, '\0');
+            nameLength = sizeof(name);
+            if (RegEnumValueA(existing.get(), i, name, &nameLength, nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+                Fail("RegEnumValueA " + FKey);
+            data.resize(size);
+            FSaved.push_back({std::string(name, nameLength), type, data});
+        }
+    }
+    HKEY raw = nullptr;
+    const LONG status = RegCreateKeyExA(HKEY_CLASSES_ROOT, FKey.c_str(), 0, nullptr, 0,
+                                        KEY_ALL_ACCESS | FView, nullptr, &raw, nullptr);
+    if (status != ERROR_SUCCESS) Fail("RegCreateKeyExA " + FKey, status);
+    RegCloseKey(raw);
+}
+
+TScopedClassesRootKey::~TScopedClassesRootKey() {
+    if (!FCreatedRoot.empty()) {
+        DeleteTreeBelow(FCreatedRoot, FView);
+        return;
+    }
+    TRegKey key = OpenKey(FKey, KEY_ALL_ACCESS | FView);
+    if (!key) return;
+    // Drop every value, then write back the ones that were there.
+    std::vector<std::string> names;
+    char name[16384];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = sizeof(name);
+        if (RegEnumValueA(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    for (const std::string& n : names)
+        RegDeleteValueA(key.get(), n.c_str());
+    for (const TValue& v : FSaved)
+        RegSetValueExA(key.get(), v.Name.c_str(), 0, v.Type,
+                       reinterpret_cast<const BYTE*>(v.Data.data()),
+                       static_cast<DWORD>(v.Data.size()));
+}
+
+void TScopedClassesRootKey::SetDefault(const std::string& text, DWORD type) {
+    SetBytes("", type, std::string(text.c_str(), text.size() + 1));
+}
+
+void TScopedClassesRootKey::SetBytes(const std::string& valueName, DWORD type,
+                                     const std::string& bytes) {
+    TRegKey key = OpenKey(FKey, KEY_SET_VALUE | FView);
+    if (!key) Fail("RegOpenKeyExA " + FKey);
+    const LONG status = RegSetValueExA(key.get(), valueName.empty() ? nullptr : valueName.c_str(),
+                                       0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                       static_cast<DWORD>(bytes.size()));
+    if (status != ERROR_SUCCESS) Fail("RegSetValueExA " + FKey, status);
+}
+
+TScopedFolder::TScopedFolder() {
+    char temp[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH) Fail("GetTempPathA");
+    std::string base(temp, length);
+    if (!base.empty() && base.back() == '\\') base.pop_back();
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = base + "\\kestrova-" + std::to_string(GetCurrentProcessId()) +
+                                      "-" + std::to_string(++counter);
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+            FPath = candidate;
+            return;
+        }
+    }
+    Fail("CreateDirectoryA in " + base);
+}
+
+TScopedFolder::~TScopedFolder() {
+    RemoveTree(FPath);
+}
+
+bool RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    {
+        TFindHandle found(FindFirstFileA((folder + "\\*").c_str(), &data));
+        if (!found) return RemoveDirectoryA(folder.c_str()) != 0;
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(found.get(), &data));
+    }
+    return RemoveDirectoryA(folder.c_str()) != 0;
+}
+
+TScopedFileCopy::TScopedFileCopy(const std::string& source, std::string destination, bool replace)
+    : FPath(std::move(destination)) {
+    if (GetFileAttributesA(FPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (!replace) throw std::runtime_error("refusing to overwrite " + FPath);
+        FBackup = FPath + ".kestrova-saved";
+        if (!MoveFileExA(FPath.c_str(), FBackup.c_str(), MOVEFILE_REPLACE_EXISTING))
+            Fail("MoveFileExA " + FPath);
+    }
+    if (!CopyFileA(source.c_str(), FPath.c_str(), TRUE)) {
+        const DWORD code = GetLastError();
+        if (!FBackup.empty()) MoveFileExA(FBackup.c_str(), FPath.c_str(), 0);
+        Fail("CopyFileA " + source + " -> " + FPath, code);
+    }
+}
+
+TScopedFileCopy::~TScopedFileCopy() {
+    SetFileAttributesA(FPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(FPath.c_str());
+    if (!FBackup.empty()) MoveFileExA(FBackup.c_str(), FPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+std::unique_ptr<TScopedFileCopy> PlaceStandIn(const std::string& variant, const std::string& name,
+                                              const std::string& folder, bool replace) {
+    return std::make_unique<TScopedFileCopy>(StandInPath(variant, name), JoinPath(folder, name),
+                                             replace);
+}
+
+TScopedCurrentDirectory::TScopedCurrentDirectory(const std::string& folder) {
+    char buffer[MAX_PATH] = {};
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+    if (length == 0 || length >= MAX_PATH) Fail("GetCurrentDirectoryA");
+    FPrevious.assign(buffer, length);
+    if (!SetCurrentDirectoryA(folder.c_str())) Fail("SetCurrentDirectoryA " + folder);
+}
+
+TScopedCurrentDirectory::~TScopedCurrentDirectory() {
+    SetCurrentDirectoryA(FPrevious.c_str());
+}
+
+HRESULT CallRegistrationEntry(const std::string& library, const char* entry) {
+    TModule module(LoadLibraryA(library.c_str()));
+    if (!module) Fail("LoadLibraryA " + library);
+    using TEntry = HRESULT(WINAPI*)();
+    const auto call =
+        reinterpret_cast<TEntry>(reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));
+    if (call == nullptr) Fail(std::string("GetProcAddress ") + entry);
+    return call();
+}
+
+TProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readRaw = nullptr, writeRaw = nullptr;
+    if (!CreatePipe(&readRaw, &writeRaw, &inherit, 0)) Fail("CreatePipe");
+    TFileHandle readEnd(readRaw), writeEnd(writeRaw);
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info = {};
+    std::string mutableLine = commandLine;
+    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &info))
+        Fail("CreateProcessA " + commandLine);
+    TFileHandle process(info.hProcess), thread(info.hThread);
+    writeEnd.reset(); // the child holds the only write end now, so reading ends with it
+
+    TProcessResult result;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
+        result.Output.append(chunk, got);
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        throw std::runtime_error("timed out: " + commandLine);
+    }
+    GetExitCodeProcess(process.get(), &result.ExitCode);
+    return result;
+}
+
+} // namespace kestrova_test

@@ -1,0 +1,134 @@
+// What the Wine tests share to arrange a machine and put it back: Wine paths of the build
+// tree, the stand-in libraries, and scoped owners for registry keys, folders, copied files
+// and the current directory. Each owner restores the prefix in its destructor, so a
+// failing test leaves the registry and the system folder as it found them. Setup errors
+// throw std::runtime_error (GoogleTest reports it as the test's failure).
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrova_test {
+
+// "/work/x/y" -> "Z:\work\x\y" (Wine maps Z: to the Unix root).
+std::string WinePath(const std::string& unixPath);
+
+// Environment variable `name`, "" when unset.
+std::string Env(const char* name);
+
+// "win32" or "win64": the prefix this test runs in (env KESTROVA_ARCH, default "win32").
+std::string Arch();
+bool InWin64Prefix();
+
+// The Wine path of a stand-in library: <KESTROVA_STANDINS>/<variant>/<name>, variant one
+// of good, outdated, noversion, fails, crash, text. Throws when KESTROVA_STANDINS is unset.
+std::string StandInPath(const std::string& variant, const std::string& name);
+
+// GetSystemDirectoryA of this (32-bit) process: syswow64's contents in a win64 prefix.
+std::string SystemDirectory();
+
+// The 64-bit system folder of a win64 prefix, reached through Z: so no redirection
+// applies: <WINEPREFIX>/drive_c/windows/system32.
+std::string NativeSystem32();
+
+// "folder\name".
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+bool FileExistsAt(const std::string& path);
+
+// A key under HKEY_CLASSES_ROOT for the scope of a test. Keys it had to create (the key and
+// any missing parents) are deleted with everything below them at scope end; when the key
+// existed, its values are put back as they were. `view` is 0 (the process's own view) or
+// KEY_WOW64_64KEY / KEY_WOW64_32KEY.
+class TScopedClassesRootKey {
+public:
+    explicit TScopedClassesRootKey(std::string key, REGSAM view = 0);
+    ~TScopedClassesRootKey();
+    TScopedClassesRootKey(const TScopedClassesRootKey&) = delete;
+    TScopedClassesRootKey& operator=(const TScopedClassesRootKey&) = delete;
+
+    // Writes the default value ("" name) or a named value with raw bytes of any type.
+    void SetDefault(const std::string& text, DWORD type = REG_SZ);
+    void SetBytes(const std::string& valueName, DWORD type, const std::string& bytes);
+    const std::string& Key() const { return FKey; }
+
+private:
+    struct TValue {
+        std::string Name;
+        DWORD Type;
+        std::string Data;
+    };
+    std::string FKey;
+    REGSAM FView;
+    std::string FCreatedRoot; // topmost key we created, "" when the key already existed
+    std::vector<TValue> FSaved;
+};
+
+// Deletes `key` under HKEY_CLASSES_ROOT in `view` with all its subkeys; false when absent.
+bool DeleteClassesRootTree(const std::string& key, REGSAM view = 0);
+
+// A fresh empty folder under the temporary folder, removed with its contents at scope end.
+class TScopedFolder {
+public:
+    TScopedFolder();
+    ~TScopedFolder();
+    TScopedFolder(const TScopedFolder&) = delete;
+    TScopedFolder& operator=(const TScopedFolder&) = delete;
+    const std::string& Path() const { return FPath; }
+    std::string operator/(const std::string& name) const { return JoinPath(FPath, name); }
+
+private:
+    std::string FPath;
+};
+
+// Removes a folder and everything in it; false when it was not there.
+bool RemoveTree(const std::string& folder);
+
+// A file copied to `destination` for the scope of a test and deleted at scope end. A file
+// already at the destination (Wine's own copy in the system folder, say) is refused unless
+// `replace` is set; then it is moved aside and put back at scope end.
+class TScopedFileCopy {
+public:
+    TScopedFileCopy(const std::string& source, std::string destination, bool replace = false);
+    ~TScopedFileCopy();
+    TScopedFileCopy(const TScopedFileCopy&) = delete;
+    TScopedFileCopy& operator=(const TScopedFileCopy&) = delete;
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+    std::string FBackup; // "" when nothing was there before
+};
+
+// Stand-in `variant` of `name` copied into `folder` under its own name.
+std::unique_ptr<TScopedFileCopy> PlaceStandIn(const std::string& variant, const std::string& name,
+                                              const std::string& folder, bool replace = false);
+
+// The process's current directory set to `folder`, the previous one restored at scope end.
+class TScopedCurrentDirectory {
+public:
+    explicit TScopedCurrentDirectory(const std::string& folder);
+    ~TScopedCurrentDirectory();
+    TScopedCurrentDirectory(const TScopedCurrentDirectory&) = delete;
+    TScopedCurrentDirectory& operator=(const TScopedCurrentDirectory&) = delete;
+
+private:
+    std::string FPrevious;
+};
+
+// Loads `library`, calls its `entry` (DllRegisterServer / DllUnregisterServer) and frees it.
+// The entry's result; throws when the library cannot be loaded or lacks the entry.
+HRESULT CallRegistrationEntry(const std::string& library, const char* entry);
+
+// Runs `commandLine` as a child process of this Wine session, waits at most `timeoutMs`
+// and returns its exit code with everything it wrote to standard output.
+struct TProcessResult {
+    DWORD ExitCode = 0;
+    std::string Output;
+};
+TProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
+
+} // namespace kestrova_test
