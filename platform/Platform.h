@@ -2,6 +2,7 @@
 // interface: the real Windows layer implements it, and native tests use an in-memory one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,4 +57,21 @@ public:
     // Creates `path` create-new, unshared, temporary and delete-on-close, then closes and
     // deletes it. True when the file could be created.
     virtual bool ProbeCreateFile(const std::string& path) = 0;
+
+    // True when `path` is a file that RemoveFile could delete now: not read-only, and
+    // openable for delete access (nobody holds it without delete sharing). Removes nothing.
+    virtual bool CanRemoveFile(const std::string& path) = 0;
+
+    // MoveFileExA with MOVEFILE_REPLACE_EXISTING: `from` takes the place of `to`, in one
+    // step when both lie in one folder. False, with both files as they were, on failure.
+    virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
+
+    // Up to `maxBytes` from the start of the file, and the file's whole size. nullopt
+    // when the file cannot be opened or read.
+    struct TFileHead {
+        std::string Bytes;
+        uint64_t Size = 0;
+    };
+    virtual std::optional<TFileHead> ReadFileHead(const std::string& path,
+                                                  std::size_t maxBytes) = 0;
 };

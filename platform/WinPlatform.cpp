@@ -4,6 +4,7 @@
 
 #include "platform/Handles.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -99,6 +100,47 @@ public:
         probe.reset();
         DeleteFileA(path.c_str()); // already gone through delete-on-close; harmless
         return true;
+    }
+
+    bool CanRemoveFile(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+            return false;
+        // Opening for DELETE with full sharing fails exactly when someone holds the file
+        // without delete sharing, which is what would make the deletion fail later.
+        TFileHandle probe(CreateFileA(path.c_str(), DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(probe);
+    }
+
+    bool MoveFileOver(const std::string& from, const std::string& to) override {
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {
+        TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return std::nullopt;
+        LARGE_INTEGER size = {};
+        if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
+        TFileHead head;
+        head.Size = static_cast<uint64_t>(size.QuadPart);
+        head.Bytes.resize(static_cast<std::size_t>(
+            std::min<uint64_t>(head.Size, static_cast<uint64_t>(maxBytes))));
+        std::size_t done = 0;
+        while (done < head.Bytes.size()) {
+            DWORD got = 0;
+            if (!ReadFile(file.get(), head.Bytes.data() + done,
+                          static_cast<DWORD>(head.Bytes.size() - done), &got, nullptr))
+                return std::nullopt;
+            if (got == 0) break;
+            done += got;
+        }
+        head.Bytes.resize(done);
+        return head;
     }
 };
 

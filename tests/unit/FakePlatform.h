@@ -16,6 +16,7 @@ public:
     std::map<std::string, std::string> Registry; // "key" or "key|value" -> bytes
     std::map<std::string, std::optional<TVersionParts>> Files; // upper-cased path -> version
     std::set<std::string> Undeletable;                          // upper-cased paths
+    std::map<std::string, std::string> Contents; // upper-cased path -> bytes (empty if unset)
     std::set<std::string> UnwritableFolders;                    // upper-cased, no trailing "\"
     std::string SystemDir = "C:\\WINDOWS\\system32";
     std::string CurrentDir = "C:\\Program Files\\Client";
@@ -59,10 +60,27 @@ public:
     bool RemoveFile(const std::string& path) override {
         if (!HasFile(path) || Undeletable.count(Upper(path))) return false;
         Files.erase(Upper(path));
+        Contents.erase(Upper(path));
         return true;
     }
     bool ProbeCreateFile(const std::string& path) override {
         const std::string folder = Upper(path.substr(0, path.rfind('\\')));
         return !HasFile(path) && UnwritableFolders.count(folder) == 0;
+    }
+    bool CanRemoveFile(const std::string& path) override {
+        return HasFile(path) && Undeletable.count(Upper(path)) == 0;
+    }
+    bool MoveFileOver(const std::string& from, const std::string& to) override {
+        if (!HasFile(from) || Undeletable.count(Upper(to))) return false;
+        Files[Upper(to)] = Files[Upper(from)];
+        Contents[Upper(to)] = Contents[Upper(from)];
+        Files.erase(Upper(from));
+        Contents.erase(Upper(from));
+        return true;
+    }
+    std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {
+        if (!HasFile(path)) return std::nullopt;
+        const std::string& bytes = Contents[Upper(path)];
+        return TFileHead{bytes.substr(0, maxBytes), bytes.size()};
     }
 };

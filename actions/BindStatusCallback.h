@@ -1,0 +1,47 @@
+// The object handed to URLDownloadToFileA so the blocking transfer reports its progress:
+// it updates the byte count and bar, keeps the window alive, and fails the next
+// notification once the user pressed the stop button.
+#pragma once
+
+#include "actions/BindProgress.h"
+
+#include <urlmon.h>
+#include <windows.h>
+
+class TBindStatusCallback final : public IBindStatusCallback {
+public:
+    // IUnknown. QueryInterface answers only IID_IBindStatusCallback (not even IUnknown);
+    // Release never destroys the object, which lives for the whole run.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IBindStatusCallback, in slot order. Everything but OnProgress is E_NOTIMPL and keeps
+    // nothing it is given.
+    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD reserved, IBinding* binding) override;
+    HRESULT STDMETHODCALLTYPE GetPriority(LONG* priority) override;
+    HRESULT STDMETHODCALLTYPE OnLowResource(DWORD reserved) override;
+    // Bar, "N/M bytes", repaint and pump; E_ABORT once DownloadCancelled is set.
+    HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                                         LPCWSTR statusText) override;
+    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT result, LPCWSTR error) override;
+    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO* info) override;
+    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format,
+                                              STGMEDIUM* medium) override;
+    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID riid, IUnknown* object) override;
+
+    // Not part of the interface: the stop request.
+    void CancelDownload();
+    void ResetCancel();
+
+    LONG RefCount() const { return FRefCount; }
+
+private:
+    LONG FRefCount = 0;
+};
+
+// The one instance, created with the main window and never freed; null before that.
+extern TBindStatusCallback* BindCallback;
+
+// Creates BindCallback (once) and points the notifications at `view`.
+void CreateBindCallback(TProgressView* view);

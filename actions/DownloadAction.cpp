@@ -1,0 +1,133 @@
+// The download action's steps. Where the old program deleted an existing copy as soon as
+// the user agreed, this one only checks that it could be removed, and replaces it after
+// the new copy has arrived complete: a failed or stopped transfer changes nothing.
+#include "actions/DownloadAction.h"
+
+#include "inventory/Scan.h"
+
+namespace {
+
+std::string Join(const std::string& dir, const std::string& name) {
+    return dir + "\\" + name;
+}
+
+std::string ReplaceQuestion(const std::string& file) {
+    return "La librería " + file + " ya existe." + MESSAGE_BREAK +
+           "¿Está seguro que desea reemplazarla?";
+}
+
+const char* const FALLBACK_LINE = "Se intentará descargar en la carpeta del programa.";
+
+} // namespace
+
+bool IsFolderWritable(TPlatform& platform, const std::string& dir) {
+    std::string probe = dir;
+    if (probe.empty() || probe.back() != '\\') probe += '\\';
+    return platform.ProbeCreateFile(probe + "temp.chk");
+}
+
+std::string TransferFileFor(const std::string& target) {
+    return target + ".part";
+}
+
+TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
+                                  const TTransferCounts& counts) {
+    const auto head = platform.ReadFileHead(file, LIBRARY_IMAGE_HEAD);
+    if (!head) return TImageVerdict::NoMzHeader;
+    // A connection closed early can still end "successfully" at the HTTP layer.
+    if (counts.Maximum != 0 && head->Size != counts.Maximum) return TImageVerdict::Truncated;
+    return CheckLibraryImage(head->Bytes, head->Size);
+}
+
+void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
+                 const std::string& baseUrl) {
+    const std::string name = entry.Name.str();
+    ui.DisableForAction();
+    bool blocked = false;
+    std::string dir;
+    // The copy the user agreed to replace: asked about once, even when the system
+    // directory is the current directory and both steps look at the same file.
+    std::string agreed;
+
+    if (!forceHere) {
+        dir = GetSystemDir(platform);
+        const std::string existing = Join(dir, name);
+        if (platform.FileExists(existing)) {
+            if (ui.Confirm(ReplaceQuestion(existing))) {
+                if (platform.CanRemoveFile(existing)) {
+                    agreed = existing;
+                } else {
+                    ui.ShowMessage("La libreria " + existing + " no pudo ser eliminada!" +
+                                   MESSAGE_BREAK + FALLBACK_LINE);
+                    dir = platform.CurrentDirectory();
+                    blocked = true;
+                }
+            } else {
+                dir = platform.CurrentDirectory();
+                blocked = true;
+            }
+        }
+        if (!blocked && !IsFolderWritable(platform, dir)) {
+            ui.ShowMessage("No es posible escribir en la carpeta " + dir + MESSAGE_BREAK +
+                           FALLBACK_LINE);
+            dir = platform.CurrentDirectory();
+        }
+    }
+
+    if (forceHere || dir == platform.CurrentDirectory()) {
+        dir = platform.CurrentDirectory();
+        blocked = false;
+        const std::string existing = Join(dir, name);
+        if (platform.FileExists(existing) && existing != agreed) {
+            blocked = true;
+            if (ui.Confirm(ReplaceQuestion(existing))) {
+                if (platform.CanRemoveFile(existing))
+                    blocked = false;
+                else
+                    ui.ShowMessage("La libreria " + existing + " no pudo ser eliminada.");
+            }
+        }
+        if (!blocked && !IsFolderWritable(platform, dir)) {
+            ui.ShowMessage("No es posible escribir en la carpeta " + dir);
+            blocked = true;
+        }
+    }
+
+    if (blocked) {
+        ui.ShowMessage("No es posible descargar la librería!");
+        ui.EnableAfterAction();
+        return;
+    }
+
+    ui.ShowTransferDisplay();
+    const std::string target = Join(dir, name);
+    const std::string partial = TransferFileFor(target);
+    const bool arrived = ui.Transfer(baseUrl + name, partial);
+    ui.PumpMessages();
+    const bool stored = arrived && platform.FileExists(partial);
+    // Only a verified copy replaces the old one, in one rename; until then the old copy
+    // is untouched, and whatever did not take its place is removed.
+    const bool placed = stored && platform.MoveFileOver(partial, target);
+    if (platform.FileExists(partial)) platform.RemoveFile(partial);
+
+    if (ui.CloseRequested()) {
+        // The window is closing: the transfer was stopped and cleaned up; no more boxes.
+        ui.HideTransferDisplay();
+        ui.EnableAfterAction();
+        return;
+    }
+    if (placed) {
+        entry.Path = target;
+        ui.SetPathField(target);
+        ui.ShowMessage("Descargado con exito en " + target + ".");
+        ui.RegisterPathField();
+    } else if (!arrived || stored) {
+        // Failed, stopped, or arrived but could not take the old copy's place. A call
+        // that reported success without storing anything stays silent.
+        ui.ShowMessage("Ha ocurrido un error en la descarga de " + name + ".");
+    }
+    ui.PumpMessages();
+    ui.HideTransferDisplay();
+    ui.RefreshList();
+    ui.EnableAfterAction();
+}

@@ -1,0 +1,60 @@
+// The download action's decisions: where a library goes (system directory, or the current
+// directory as fallback or on request), which questions and messages the user sees, and
+// how a new copy takes the place of an old one without ever losing the copy that worked.
+#pragma once
+
+#include "actions/BindProgress.h"
+#include "actions/LibraryImage.h"
+#include "inventory/Catalogue.h"
+#include "platform/Platform.h"
+
+#include <string>
+
+// What the download action asks of the main window.
+class TDownloadUi {
+public:
+    virtual ~TDownloadUi() = default;
+    // The confirmation box ("Warning", Yes/No): true only for Yes.
+    virtual bool Confirm(const std::string& text) = 0;
+    // The plain message box.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Disables lLibrerias, btnExtra, cmdReRegistrar, cmdRegistrar and cmdDescargar.
+    virtual void DisableForAction() = 0;
+    // pb1 at position 0 and visible, cmdDetener visible, lDownloading "Descargando..."
+    // and visible; repaints the label and the window, then PumpMessages.
+    virtual void ShowTransferDisplay() = 0;
+    // DownloadFile: true only when a complete library image was stored under `file`.
+    virtual bool Transfer(const std::string& url, const std::string& file) = 0;
+    virtual void PumpMessages() = 0;
+    virtual void SetPathField(const std::string& text) = 0;
+    // cmdRegistrarClick: registers the library named in the path field.
+    virtual void RegisterPathField() = 0;
+    // Hides lDownloading, pb1 and cmdDetener.
+    virtual void HideTransferDisplay() = 0;
+    virtual void RefreshList() = 0;
+    // Enables btnExtra and lLibrerias again (the three command buttons stay disabled).
+    virtual void EnableAfterAction() = 0;
+    // True once the user closed the window during the transfer.
+    virtual bool CloseRequested() = 0;
+};
+
+// Line break of every multi-line message: line feed, then carriage return.
+inline constexpr const char* MESSAGE_BREAK = "\n\r";
+
+// Whether a new file can be created in `dir`: creates and removes dir\temp.chk
+// (create-new, so a leftover temp.chk makes the folder count as not writable).
+bool IsFolderWritable(TPlatform& platform, const std::string& dir);
+
+// The name a transfer stores under before the file is checked and put in place:
+// beside the final file, so the replacement is one rename within one folder.
+std::string TransferFileFor(const std::string& target);
+
+// Whether the file a transfer stored under `file` is a complete 32-bit library image, and
+// as long as the server announced (when it announced a length).
+TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
+                                  const TTransferCounts& counts);
+
+// The whole action for the selected `entry`, from disabling the controls to enabling them
+// again. An existing copy stays in place, untouched, until a verified new copy replaces it.
+void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
+                 const std::string& baseUrl);

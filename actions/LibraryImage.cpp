@@ -1,0 +1,60 @@
+// Defensive reading of PE headers: every offset taken from the file is checked against
+// the bytes at hand before use, in 64-bit arithmetic so no sum can wrap.
+#include "actions/LibraryImage.h"
+
+namespace {
+
+constexpr uint16_t MACHINE_I386 = 0x014C;
+constexpr uint16_t FILE_EXECUTABLE_IMAGE = 0x0002;
+constexpr uint16_t FILE_DLL = 0x2000;
+constexpr uint16_t OPTIONAL_PE32 = 0x010B;
+constexpr uint64_t FILE_HEADER_SIZE = 20;
+constexpr uint64_t SECTION_HEADER_SIZE = 40;
+constexpr uint64_t SIZE_OF_HEADERS_AT = 60; // within the PE32 optional header
+constexpr uint16_t MAX_SECTIONS = 96;       // the loader's own limit
+
+bool Has(std::string_view bytes, uint64_t offset, uint64_t length) {
+    return offset <= bytes.size() && length <= bytes.size() - offset;
+}
+uint16_t U16(std::string_view b, uint64_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
+                                 static_cast<unsigned char>(b[at + 1]) << 8);
+}
+uint32_t U32(std::string_view b, uint64_t at) {
+    return static_cast<uint32_t>(U16(b, at)) | static_cast<uint32_t>(U16(b, at + 2)) << 16;
+}
+
+} // namespace
+
+TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize) {
+    if (head.size() > fileSize) head = head.substr(0, static_cast<std::size_t>(fileSize));
+    if (!Has(head, 0, 64) || head[0] != 'M' || head[1] != 'Z') return TImageVerdict::NoMzHeader;
+    const uint64_t pe = U32(head, 0x3C);
+    if (!Has(head, pe, 4 + FILE_HEADER_SIZE)) return TImageVerdict::BadHeaderOffset;
+    if (head.substr(static_cast<std::size_t>(pe), 4) != std::string_view("PE\0\0", 4))
+        return TImageVerdict::NoPeSignature;
+    const uint64_t fileHeader = pe + 4;
+    if (U16(head, fileHeader) != MACHINE_I386) return TImageVerdict::NotI386;
+    const uint16_t sections = U16(head, fileHeader + 2);
+    const uint16_t optionalSize = U16(head, fileHeader + 16);
+    const uint16_t characteristics = U16(head, fileHeader + 18);
+
+    const uint64_t optional = fileHeader + FILE_HEADER_SIZE;
+    if (optionalSize < SIZE_OF_HEADERS_AT + 4) return TImageVerdict::NotPe32;
+    if (!Has(head, optional, optionalSize)) return TImageVerdict::Truncated;
+    if (U16(head, optional) != OPTIONAL_PE32) return TImageVerdict::NotPe32;
+    if ((characteristics & FILE_DLL) == 0 || (characteristics & FILE_EXECUTABLE_IMAGE) == 0)
+        return TImageVerdict::NotDll;
+
+    if (sections == 0 || sections > MAX_SECTIONS) return TImageVerdict::Truncated;
+    const uint64_t table = optional + optionalSize;
+    if (!Has(head, table, sections * SECTION_HEADER_SIZE)) return TImageVerdict::Truncated;
+    if (U32(head, optional + SIZE_OF_HEADERS_AT) > fileSize) return TImageVerdict::Truncated;
+    for (uint64_t i = 0; i < sections; ++i) {
+        const uint64_t section = table + i * SECTION_HEADER_SIZE;
+        const uint64_t rawSize = U32(head, section + 16);
+        const uint64_t rawStart = U32(head, section + 20);
+        if (rawSize != 0 && rawStart + rawSize > fileSize) return TImageVerdict::Truncated;
+    }
+    return TImageVerdict::Library;
+}

@@ -1,0 +1,122 @@
+// The check that decides whether a stored download may replace a working copy: a table of
+// images, each one fault away from a good 32-bit library.
+#include "actions/LibraryImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr uint32_t PE_AT = 0x80;
+constexpr uint32_t OPTIONAL_AT = PE_AT + 24;
+constexpr uint32_t OPTIONAL_SIZE = 0xE0;
+constexpr uint32_t SECTIONS_AT = OPTIONAL_AT + OPTIONAL_SIZE;
+
+void Put16(std::string& b, uint32_t at, uint16_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8);
+}
+void Put32(std::string& b, uint32_t at, uint32_t v) {
+    Put16(b, at, static_cast<uint16_t>(v & 0xFFFF));
+    Put16(b, at + 2, static_cast<uint16_t>(v >> 16));
+}
+
+// A minimal i386 DLL layout: headers in the first 0x200 bytes, two sections of 0x200.
+std::string GoodImage() {
+    std::string b(0x600, '\0');
+    b[0] = 'M';
+    b[1] = 'Z';
+    Put32(b, 0x3C, PE_AT);
+    std::memcpy(&b[PE_AT], "PE\0\0", 4);
+    Put16(b, PE_AT + 4, 0x014C);         // Machine
+    Put16(b, PE_AT + 6, 2);              // NumberOfSections
+    Put16(b, PE_AT + 20, OPTIONAL_SIZE); // SizeOfOptionalHeader
+    Put16(b, PE_AT + 22, 0x2102);        // DLL | 32BIT_MACHINE | EXECUTABLE_IMAGE
+    Put16(b, OPTIONAL_AT, 0x010B);       // PE32
+    Put32(b, OPTIONAL_AT + 60, 0x200);   // SizeOfHeaders
+    for (uint32_t i = 0; i < 2; ++i) {
+        Put32(b, SECTIONS_AT + i * 40 + 16, 0x200);             // SizeOfRawData
+        Put32(b, SECTIONS_AT + i * 40 + 20, 0x200 + i * 0x200); // PointerToRawData
+    }
+    return b;
+}
+
+} // namespace
+
+TEST(LibraryImage, AcceptsOnlyCompleteI386Libraries) {
+    struct TCase {
+        const char* what;
+        std::function<void(std::string& bytes, uint64_t& size)> fault;
+        TImageVerdict verdict;
+    };
+    const TCase cases[] = {
+        {"good library", [](std::string&, uint64_t&) {}, TImageVerdict::Library},
+        {"with data appended after the sections",
+         [](std::string& b, uint64_t& s) { b += std::string(100, 'x'), s = b.size(); },
+         TImageVerdict::Library},
+        {"empty file", [](std::string& b, uint64_t& s) { b.clear(), s = 0; },
+         TImageVerdict::NoMzHeader},
+        {"web server's 404 page",
+         [](std::string& b, uint64_t& s) {
+             b = "<html><head><title>404 Not Found</title></head><body>Not Found</body></html>";
+             s = b.size();
+         },
+         TImageVerdict::NoMzHeader},
+        {"only MZ", [](std::string& b, uint64_t& s) { b = "MZ", s = 2; },
+         TImageVerdict::NoMzHeader},
+        {"header offset past the end", [](std::string& b, uint64_t&) { Put32(b, 0x3C, 0x5F0); },
+         TImageVerdict::BadHeaderOffset},
+        {"header offset that would wrap",
+         [](std::string& b, uint64_t&) { Put32(b, 0x3C, 0xFFFFFFF8); },
+         TImageVerdict::BadHeaderOffset},
+        {"no PE signature", [](std::string& b, uint64_t&) { b[PE_AT + 2] = 'X'; },
+         TImageVerdict::NoPeSignature},
+        {"64-bit machine", [](std::string& b, uint64_t&) { Put16(b, PE_AT + 4, 0x8664); },
+         TImageVerdict::NotI386},
+        {"PE32+ optional header", [](std::string& b, uint64_t&) { Put16(b, OPTIONAL_AT, 0x020B); },
+         TImageVerdict::NotPe32},
+        {"no optional header", [](std::string& b, uint64_t&) { Put16(b, PE_AT + 20, 0); },
+         TImageVerdict::NotPe32},
+        {"optional header past the end",
+         [](std::string& b, uint64_t&) { Put16(b, PE_AT + 20, 0xFFFF); }, TImageVerdict::Truncated},
+        {"a program, not a library",
+         [](std::string& b, uint64_t&) { Put16(b, PE_AT + 22, 0x0102); }, TImageVerdict::NotDll},
+        {"not an executable image", [](std::string& b, uint64_t&) { Put16(b, PE_AT + 22, 0x2100); },
+         TImageVerdict::NotDll},
+        {"cut in half", [](std::string& b, uint64_t& s) { b.resize(0x300), s = 0x300; },
+         TImageVerdict::Truncated},
+        {"cut inside the headers", [](std::string& b, uint64_t& s) { b.resize(0x100), s = 0x100; },
+         TImageVerdict::Truncated},
+        {"head complete, file shorter", [](std::string&, uint64_t& s) { s = 0x5FF; },
+         TImageVerdict::Truncated},
+        {"no sections", [](std::string& b, uint64_t&) { Put16(b, PE_AT + 6, 0); },
+         TImageVerdict::Truncated},
+        {"absurd section count", [](std::string& b, uint64_t&) { Put16(b, PE_AT + 6, 0xFFFF); },
+         TImageVerdict::Truncated},
+        {"section data offset that would wrap",
+         [](std::string& b, uint64_t&) { Put32(b, SECTIONS_AT + 20, 0xFFFFFFFF); },
+         TImageVerdict::Truncated},
+        {"headers larger than the file",
+         [](std::string& b, uint64_t&) { Put32(b, OPTIONAL_AT + 60, 0x10000); },
+         TImageVerdict::Truncated},
+    };
+    for (const TCase& c : cases) {
+        std::string bytes = GoodImage();
+        uint64_t size = bytes.size();
+        c.fault(bytes, size);
+        EXPECT_EQ(CheckLibraryImage(bytes, size), c.verdict) << c.what;
+    }
+}
+
+TEST(LibraryImage, NeverReadsPastTheBytesGiven) {
+    // Every prefix of a good image is judged from its own bytes only; with the sanitizers
+    // off this at least proves no prefix is mistaken for a complete library.
+    const std::string good = GoodImage();
+    for (std::size_t n = 0; n < good.size(); ++n) {
+        const std::string prefix = good.substr(0, n);
+        EXPECT_NE(CheckLibraryImage(prefix, prefix.size()), TImageVerdict::Library) << n;
+    }
+}
