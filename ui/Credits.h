@@ -1,0 +1,6 @@
+// Who made the program and where to find them: the credits line of the main window and the
+// address its click opens, kept in one place.
+#pragma once
+
+inline constexpr const char* CREDITS_AUTHOR = "M. Ortega";
+inline constexpr const char* CREDITS_SITE = "https://kestrova.example.org/";
