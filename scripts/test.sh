@@ -26,6 +26,8 @@ kestrova_prefix "$wine_root/win64" win64
 kestrova_xvfb
 kestrova_wineserver "$wine_root/win32"
 kestrova_wineserver "$wine_root/win64"
+# The library server the downloads fetch from (the mingw build's LIBRARY_BASE_URL).
+kestrova_libserver "$build/mingw/standins/good" "$port"
 export KESTROVA_TEST_PORT=$port
 # Tests share each prefix's registry and system folder, so they run one at a time.
 ctest --test-dir "$build/mingw" --output-on-failure

@@ -51,6 +51,26 @@ kestrova_xvfb() {
     return 1
 }
 
+# kestrova_libserver ROOT PORT: the loopback library server serving ROOT/<NAME> at
+# http://127.0.0.1:PORT/libs/<NAME>; returns once it listens.
+kestrova_libserver() {
+    local root=$1 port=$2
+    local pidfile
+    pidfile=$(mktemp -u "${TMPDIR:-/tmp}/kestrova-libserver.XXXXXX")
+    python3 "$(dirname "${BASH_SOURCE[0]}")/../fixtures/server/libserver.py" \
+        --port "$port" --root "$root" --pidfile "$pidfile" >/dev/null &
+    local pid=$!
+    KESTROVA_PIDS+=("$pid")
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$pidfile" ] && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    echo "wine-env: the library server did not start on port $port" >&2
+    return 1
+}
+
 KESTROVA_WINESERVER_PREFIXES=()
 kestrova_cleanup() {
     local dir pid

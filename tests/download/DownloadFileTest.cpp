@@ -1,0 +1,143 @@
+// The real transfer against the loopback server: only a complete library counts, whatever
+// URLDownloadToFileA itself reports, and nothing is left behind by a failure or a stop.
+#include "LibServerControl.h"
+
+#include "actions/BindStatusCallback.h"
+#include "actions/DownloadFile.h"
+#include "tests/support/WineSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace kestrova_test;
+
+namespace {
+
+struct DownloadFileTest : ::testing::Test {
+    TScopedFolder Folder;
+    void SetUp() override {
+        CreateBindCallback(nullptr);
+        ResetServer();
+    }
+    void TearDown() override {
+        ProgressView = nullptr;
+        ResetServer();
+    }
+};
+
+// A display that presses the stop button from inside the pump, as a click would arrive.
+struct TStopAfter : TProgressView {
+    unsigned Pumps = 0, StopAt = 0;
+    void SetProgressBar(int, int) override {}
+    void ShowDownloadingText(const std::string&) override {}
+    void RepaintAndPump() override {
+        if (++Pumps == StopAt) BindCallback->CancelDownload();
+    }
+};
+
+} // namespace
+
+TEST_F(DownloadFileTest, StoresOnlyACompleteLibrary) {
+    struct TCase {
+        const char* mode;
+        const char* extra;
+        bool stored;
+    };
+    const TCase cases[] = {
+        {"ok", "", true},
+        {"trickle", "&chunk=512&interval=5", true},
+        {"nolength", "", true},
+        {"missing", "", false}, // a 404 with an HTML page: S_OK from some urlmon versions
+        {"html", "", false},
+        {"truncate", "", false},
+        {"empty", "", false},
+        {"ok", "&source=text/ZLIB.DLL", false},
+    };
+    const std::string good = ReadWholeFile(StandInPath("good", "ZLIB.DLL"));
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + c.extra);
+        SetServerMode("ZLIB.DLL", c.mode, c.extra);
+        const std::string file = Folder / "ZLIB.DLL.part";
+        EXPECT_EQ(DownloadFile(LibServerBase() + "ZLIB.DLL", file), c.stored)
+            << std::hex << LastDownloadResult();
+        if (c.stored)
+            EXPECT_EQ(ReadWholeFile(file), good);
+        else
+            EXPECT_FALSE(FileExistsAt(file)) << "a rejected transfer left its file";
+        DeleteFileA(file.c_str());
+    }
+}
+
+TEST_F(DownloadFileTest, UnknownNameOnTheServerFails) {
+    const std::string file = Folder / "NOSUCH.DLL";
+    EXPECT_FALSE(DownloadFile(LibServerBase() + "NOSUCH.DLL", file));
+    EXPECT_FALSE(FileExistsAt(file));
+}
+
+TEST_F(DownloadFileTest, RefusedConnectionFails) {
+    const std::string file = Folder / "ZLIB.DLL";
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/libs/ZLIB.DLL";
+    EXPECT_FALSE(DownloadFile(url, file));
+    EXPECT_NE(LastDownloadResult(), S_OK);
+    EXPECT_FALSE(FileExistsAt(file));
+}
+
+TEST_F(DownloadFileTest, StopEndsATricklingTransferWithNothingLeft) {
+    TStopAfter view;
+    view.StopAt = 3;
+    ProgressView = &view;
+    SetServerMode("ZLIB.DLL", "trickle", "&chunk=256&interval=50");
+    const std::string file = Folder / "ZLIB.DLL.part";
+    EXPECT_FALSE(DownloadFile(LibServerBase() + "ZLIB.DLL", file));
+    // urlmon may report once more while it winds down; the file has 14 chunks to go.
+    EXPECT_LE(view.Pumps, 5u) << "the transfer went on after the stop";
+    EXPECT_FALSE(FileExistsAt(file));
+    EXPECT_TRUE(DownloadCancelled) << "the stop request stays until the next transfer";
+
+    // The next transfer starts with the request cleared.
+    view.StopAt = 0;
+    SetServerMode("ZLIB.DLL", "ok");
+    EXPECT_TRUE(DownloadFile(LibServerBase() + "ZLIB.DLL", file));
+    EXPECT_FALSE(DownloadCancelled);
+}
+
+TEST(BindStatusCallbackSlots, AnswerAsTheTransferExpects) {
+    CreateBindCallback(nullptr);
+    IBindStatusCallback* callback = BindCallback;
+    const LONG start = BindCallback->RefCount();
+
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(callback->QueryInterface(IID_IBindStatusCallback, &object), S_OK);
+    EXPECT_EQ(object, static_cast<void*>(callback));
+    EXPECT_EQ(BindCallback->RefCount(), start + 1);
+    for (const IID* other : {&IID_IUnknown, &IID_IBinding, &IID_IStream}) {
+        object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(callback->QueryInterface(*other, &object), E_NOINTERFACE);
+        EXPECT_EQ(object, nullptr);
+    }
+    EXPECT_EQ(BindCallback->RefCount(), start + 1);
+
+    // Release never destroys the one instance, even below zero.
+    for (LONG i = start + 1; i > -3; --i)
+        EXPECT_EQ(static_cast<LONG>(callback->Release()), i - 1);
+    EXPECT_EQ(static_cast<LONG>(callback->AddRef()), -2);
+    while (BindCallback->RefCount() < start)
+        callback->AddRef();
+
+    LONG priority = 0;
+    DWORD flags = 0;
+    BINDINFO info = {};
+    EXPECT_EQ(callback->OnStartBinding(0, nullptr), E_NOTIMPL);
+    EXPECT_EQ(callback->GetPriority(&priority), E_NOTIMPL);
+    EXPECT_EQ(callback->OnLowResource(0), E_NOTIMPL);
+    EXPECT_EQ(callback->OnStopBinding(S_OK, nullptr), E_NOTIMPL);
+    EXPECT_EQ(callback->GetBindInfo(&flags, &info), E_NOTIMPL);
+    EXPECT_EQ(callback->OnDataAvailable(0, 0, nullptr, nullptr), E_NOTIMPL);
+    EXPECT_EQ(callback->OnObjectAvailable(IID_IUnknown, nullptr), E_NOTIMPL);
+
+    BindCallback->ResetCancel();
+    EXPECT_EQ(callback->OnProgress(1, 2, 0, nullptr), S_OK);
+    BindCallback->CancelDownload();
+    EXPECT_EQ(callback->OnProgress(1, 2, 0, nullptr), E_ABORT);
+    BindCallback->ResetCancel();
+}

@@ -1,0 +1,143 @@
+// The download action on a real file system with the real transfer: an existing copy is
+// replaced only by a complete library, and stays byte for byte what it was otherwise.
+#include "LibServerControl.h"
+
+#include "actions/BindStatusCallback.h"
+#include "actions/DownloadAction.h"
+#include "actions/DownloadFile.h"
+#include "platform/Handles.h"
+#include "platform/WinPlatform.h"
+#include "tests/support/WineSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <vector>
+
+using namespace kestrova_test;
+
+namespace {
+
+// Answers questions from a script and records the messages; the transfer is the real one.
+struct TRealTransferUi : TDownloadUi {
+    std::deque<bool> Answers;
+    std::vector<std::string> Messages;
+    bool Registered = false;
+    bool Confirm(const std::string&) override {
+        const bool yes = !Answers.empty() && Answers.front();
+        if (!Answers.empty()) Answers.pop_front();
+        return yes;
+    }
+    void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+    void DisableForAction() override {}
+    void ShowTransferDisplay() override {}
+    bool Transfer(const std::string& url, const std::string& file) override {
+        return DownloadFile(url, file);
+    }
+    void PumpMessages() override {}
+    void SetPathField(const std::string&) override {}
+    void RegisterPathField() override { Registered = true; }
+    void HideTransferDisplay() override {}
+    void RefreshList() override {}
+    void EnableAfterAction() override {}
+    bool CloseRequested() override { return false; }
+};
+
+TLibraryEntry& Entry(const char* name) {
+    ResetLibraries();
+    for (TLibraryEntry& e : Libraries)
+        if (e.Name == name) return e;
+    throw std::runtime_error(name);
+}
+
+struct ReplaceTest : ::testing::Test {
+    TScopedFolder Here;
+    void SetUp() override {
+        CreateBindCallback(nullptr);
+        ResetServer();
+    }
+    void TearDown() override { ResetServer(); }
+};
+
+} // namespace
+
+TEST_F(ReplaceTest, OldCopyStaysUntilACompleteLibraryArrives) {
+    struct TCase {
+        const char* mode;
+        const char* extra;
+        bool replaced;
+    };
+    const TCase cases[] = {
+        {"missing", "", false}, {"truncate", "", false},
+        {"empty", "", false},   {"ok", "&source=text/ZLIB.DLL", false},
+        {"ok", "", true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + c.extra);
+        TScopedCurrentDirectory cd(Here.Path());
+        auto old = PlaceStandIn("outdated", "ZLIB.DLL", Here.Path());
+        const std::string before = ReadWholeFile(old->Path());
+        SetServerMode("ZLIB.DLL", c.mode, c.extra);
+        TRealTransferUi ui;
+        ui.Answers = {true};
+        RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, LibServerBase());
+
+        const std::string after = ReadWholeFile(old->Path());
+        if (c.replaced) {
+            EXPECT_EQ(after, ReadWholeFile(StandInPath("good", "ZLIB.DLL")));
+            EXPECT_TRUE(ui.Registered);
+        } else {
+            EXPECT_EQ(after, before) << "the old copy changed";
+            EXPECT_FALSE(ui.Registered);
+            ASSERT_EQ(ui.Messages.size(), 1u);
+            EXPECT_EQ(ui.Messages[0], "Ha ocurrido un error en la descarga de ZLIB.DLL.");
+        }
+        EXPECT_FALSE(FileExistsAt(Here / "ZLIB.DLL.part")) << "a partial file was left";
+    }
+}
+
+TEST_F(ReplaceTest, ReadOnlyCopyIsReportedAndKept) {
+    TScopedCurrentDirectory cd(Here.Path());
+    auto old = PlaceStandIn("outdated", "ZLIB.DLL", Here.Path());
+    const std::string before = ReadWholeFile(old->Path());
+    ASSERT_TRUE(SetFileAttributesA(old->Path().c_str(), FILE_ATTRIBUTE_READONLY));
+    TRealTransferUi ui;
+    ui.Answers = {true};
+    RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, LibServerBase());
+    SetFileAttributesA(old->Path().c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    EXPECT_EQ(ui.Messages,
+              (std::vector<std::string>{"La libreria " + old->Path() + " no pudo ser eliminada.",
+                                        "No es posible descargar la librería!"}));
+    EXPECT_EQ(ReadWholeFile(old->Path()), before);
+    EXPECT_EQ(ServerRequestCount("ZLIB.DLL"), 0) << "nothing may be fetched";
+}
+
+TEST_F(ReplaceTest, CopyHeldOpenWithoutDeleteSharingCannotBeRemoved) {
+    auto old = PlaceStandIn("outdated", "ZLIB.DLL", Here.Path());
+    TFileHandle held(CreateFileA(old->Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(WindowsPlatform().CanRemoveFile(old->Path()));
+    held.reset();
+    EXPECT_TRUE(WindowsPlatform().CanRemoveFile(old->Path()));
+    EXPECT_TRUE(FileExistsAt(old->Path())) << "the check must not remove anything";
+}
+
+TEST(IsFolderWritableOnWine, ProbesWithoutLeavingAnything) {
+    TScopedFolder folder;
+    EXPECT_TRUE(IsFolderWritable(WindowsPlatform(), folder.Path()));
+    EXPECT_TRUE(IsFolderWritable(WindowsPlatform(), folder.Path() + "\\"));
+    EXPECT_FALSE(FileExistsAt(folder / "temp.chk")) << "the probe file stayed";
+
+    {
+        TFileHandle leftover(CreateFileA((folder / "temp.chk").c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(leftover);
+    }
+    EXPECT_FALSE(IsFolderWritable(WindowsPlatform(), folder.Path()));
+    EXPECT_TRUE(FileExistsAt(folder / "temp.chk")) << "someone else's temp.chk was removed";
+    DeleteFileA((folder / "temp.chk").c_str());
+
+    EXPECT_FALSE(IsFolderWritable(WindowsPlatform(), folder / "no such folder"));
+}
