@@ -26,6 +26,10 @@ kestrova_wineserver() {
     WINEPREFIX=$dir wineserver -f -p >/dev/null 2>&1 &
     KESTROVA_PIDS+=($!)
     KESTROVA_WINESERVER_PREFIXES+=("$dir")
+    # The prefix's first Wine program starts its background services, which inherit that
+    # program's output: under ctest they would hold the test-listing pipe open until the
+    # listing times out. Start them here, detached from any pipe.
+    WINEPREFIX=$dir wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # kestrova_xvfb: starts Xvfb on a free display and exports DISPLAY.

@@ -4,6 +4,7 @@
 
 #include "platform/Handles.h"
 
+#include <csetjmp>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -91,6 +92,10 @@ std::string NativeSystem32() {
     const std::string prefix = Env("WINEPREFIX");
     if (prefix.empty()) throw std::runtime_error("WINEPREFIX is not set");
     return WinePath(prefix + "/drive_c/windows/system32");
+}
+
+bool WineProvides(const std::string& name) {
+    return FileExistsAt(JoinPath(SystemDirectory(), name));
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -270,6 +275,50 @@ HRESULT CallRegistrationEntry(const std::string& library, const char* entry) {
         reinterpret_cast<TEntry>(reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));
     if (call == nullptr) Fail(std::string("GetProcAddress ") + entry);
     return call();
+}
+
+namespace {
+
+// MinGW has no __try: a hand-made SEH frame on the stack whose handler jumps back to a
+// setjmp taken just before the call. One guarded call at a time (tests are single-threaded).
+jmp_buf GuardJump;
+DWORD GuardCode = 0;
+
+EXCEPTION_DISPOSITION GuardHandler(EXCEPTION_RECORD* record, void*, CONTEXT*, void*) {
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
+    GuardCode = record->ExceptionCode;
+    longjmp(GuardJump, 1);
+}
+
+struct TSehFrame {
+    TSehFrame* Previous;
+    void* Handler;
+};
+
+} // namespace
+
+DWORD CallRegistrationEntryGuarded(const std::string& library, const char* entry, HRESULT* result) {
+    TModule module(LoadLibraryA(library.c_str()));
+    if (!module) Fail("LoadLibraryA " + library);
+    using TEntry = HRESULT(WINAPI*)();
+    const auto call =
+        reinterpret_cast<TEntry>(reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));
+    if (call == nullptr) Fail(std::string("GetProcAddress ") + entry);
+
+    volatile TSehFrame frame = {nullptr, reinterpret_cast<void*>(&GuardHandler)};
+    TSehFrame* read = nullptr;
+    asm volatile("movl %%fs:0, %0" : "=r"(read));
+    TSehFrame* volatile previous = read;
+    frame.Previous = previous;
+    GuardCode = 0;
+    asm volatile("movl %0, %%fs:0" : : "r"(&frame) : "memory");
+    if (setjmp(GuardJump) == 0) {
+        const HRESULT returned = call();
+        if (result != nullptr) *result = returned;
+    }
+    asm volatile("movl %0, %%fs:0" : : "r"(previous) : "memory");
+    return GuardCode; // the module is still loaded after a fault; freed by its owner now
 }
 
 TProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {

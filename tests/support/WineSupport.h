@@ -34,6 +34,12 @@ std::string SystemDirectory();
 // applies: <WINEPREFIX>/drive_c/windows/system32.
 std::string NativeSystem32();
 
+// True when Wine has a library of this name of its own (gdi32, oleaut32, quartz...), seen
+// as a file of that name in the system directory; ask before placing files there. Wine
+// then answers LoadLibrary and version queries for *any* path ending in that name with its
+// own module, so a stand-in of that name never shows its own version or entries.
+bool WineProvides(const std::string& name);
+
 // "folder\name".
 std::string JoinPath(const std::string& folder, const std::string& name);
 
@@ -122,6 +128,11 @@ private:
 // Loads `library`, calls its `entry` (DllRegisterServer / DllUnregisterServer) and frees it.
 // The entry's result; throws when the library cannot be loaded or lacks the entry.
 HRESULT CallRegistrationEntry(const std::string& library, const char* entry);
+
+// Calls `entry` of `library` like CallRegistrationEntry, but a fault inside the library
+// (an access violation, say) is caught: its exception code is returned (0 when none) and
+// the entry's result stored in `result` when it returned.
+DWORD CallRegistrationEntryGuarded(const std::string& library, const char* entry, HRESULT* result);
 
 // Runs `commandLine` as a child process of this Wine session, waits at most `timeoutMs`
 // and returns its exit code with everything it wrote to standard output.
