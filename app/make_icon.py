@@ -36,7 +36,7 @@ def image(size):
 
 
 def main(path):
-    sizes = [16, 32, 48]
+    sizes = [16, 32]
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
