@@ -1,0 +1,52 @@
+# Checks the shipped Kestrova.exe itself: a 32-bit Windows GUI program of at most
+# MAX_BYTES, importing Windows' own DLLs only, carrying an icon and version information
+# and no application manifest (which would change what Windows reports as its version).
+#   cmake -DEXE=... -DOBJDUMP=... -DMAX_BYTES=... -P CheckExecutable.cmake
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "objdump failed on ${EXE}")
+endif()
+set(errors)
+
+file(SIZE ${EXE} bytes)
+message(STATUS "size: ${bytes} bytes (limit ${MAX_BYTES})")
+if(bytes GREATER MAX_BYTES)
+  list(APPEND errors "size ${bytes} exceeds ${MAX_BYTES}")
+endif()
+
+if(NOT dump MATCHES "Magic[ \t]+010b")
+  list(APPEND errors "not a PE32 (32-bit) image")
+endif()
+if(NOT dump MATCHES "Subsystem[ \t]+00000002")
+  list(APPEND errors "not a GUI-subsystem program")
+endif()
+
+set(windows_dlls ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL
+                 OLE32.DLL OLEAUT32.DLL SHELL32.DLL URLMON.DLL USER32.DLL VERSION.DLL)
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+foreach(line IN LISTS imports)
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOUPPER "${dll}" upper)
+  message(STATUS "imports: ${dll}")
+  if(NOT upper IN_LIST windows_dlls)
+    list(APPEND errors "imports ${dll}, which is not one of Windows' own DLLs")
+  endif()
+endforeach()
+
+# Resource types at the top of the resource tree: 3/14 icon, 16 version, 24 manifest.
+string(REGEX MATCH "The .rsrc Resource Directory section:.*" resources "${dump}")
+foreach(type IN ITEMS 000003 00000e 000010)
+  if(NOT resources MATCHES "Entry: ID: 0x${type}")
+    list(APPEND errors "resource type 0x${type} missing")
+  endif()
+endforeach()
+if(resources MATCHES "Entry: ID: 0x000018")
+  list(APPEND errors "carries an application manifest")
+endif()
+
+if(errors)
+  string(REPLACE ";" "\n  " text "${errors}")
+  message(FATAL_ERROR "Kestrova.exe:\n  ${text}")
+endif()
