@@ -186,6 +186,56 @@ void TScopedClassesRootKey::SetBytes(const std::string& valueName, DWORD type,
     if (status != ERROR_SUCCESS) Fail("RegSetValueExA " + FKey, status);
 }
 
+TScopedRegistryValue::TScopedRegistryValue(HKEY root, std::string key, std::string name)
+    : FRoot(root), FKey(std::move(key)), FName(std::move(name)) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(FRoot, FKey.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return;
+    TRegKey opened(raw);
+    DWORD size = 0;
+    if (RegQueryValueExA(opened.get(), FName.c_str(), nullptr, &FType, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return;
+    FData.assign(size, '\0');
+    if (RegQueryValueExA(opened.get(), FName.c_str(), nullptr, &FType,
+                         reinterpret_cast<BYTE*>(FData.data()), &size) != ERROR_SUCCESS)
+        Fail("RegQueryValueExA " + FKey);
+    FData.resize(size);
+    FExisted = true;
+}
+
+TScopedRegistryValue::~TScopedRegistryValue() {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExA(FRoot, FKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    TRegKey key(raw);
+    if (FExisted)
+        RegSetValueExA(key.get(), FName.c_str(), 0, FType,
+                       reinterpret_cast<const BYTE*>(FData.data()),
+                       static_cast<DWORD>(FData.size()));
+    else
+        RegDeleteValueA(key.get(), FName.c_str());
+}
+
+void TScopedRegistryValue::SetText(const std::string& text) {
+    HKEY raw = nullptr;
+    LONG status =
+        RegCreateKeyExA(FRoot, FKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr);
+    if (status != ERROR_SUCCESS) Fail("RegCreateKeyExA " + FKey, status);
+    TRegKey key(raw);
+    status = RegSetValueExA(key.get(), FName.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
+    if (status != ERROR_SUCCESS) Fail("RegSetValueExA " + FKey, status);
+}
+
+void TScopedRegistryValue::Remove() {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(FRoot, FKey.c_str(), 0, KEY_SET_VALUE, &raw) != ERROR_SUCCESS) return;
+    TRegKey key(raw);
+    RegDeleteValueA(key.get(), FName.c_str());
+}
+
 TScopedFolder::TScopedFolder() {
     char temp[MAX_PATH] = {};
     const DWORD length = GetTempPathA(MAX_PATH, temp);

@@ -73,6 +73,26 @@ private:
     std::vector<TValue> FSaved;
 };
 
+// One value (`name`, "" for the default) of `key` under `root` for the scope of a test:
+// what was there before (or its absence) is put back at scope end. The key is created if
+// missing, and then left in place (a settings key such as HKCU\Software\Wine).
+class TScopedRegistryValue {
+public:
+    TScopedRegistryValue(HKEY root, std::string key, std::string name);
+    ~TScopedRegistryValue();
+    TScopedRegistryValue(const TScopedRegistryValue&) = delete;
+    TScopedRegistryValue& operator=(const TScopedRegistryValue&) = delete;
+    void SetText(const std::string& text);
+    void Remove();
+
+private:
+    HKEY FRoot;
+    std::string FKey, FName;
+    bool FExisted = false;
+    DWORD FType = 0;
+    std::string FData;
+};
+
 // Deletes `key` under HKEY_CLASSES_ROOT in `view` with all its subkeys; false when absent.
 bool DeleteClassesRootTree(const std::string& key, REGSAM view = 0);
 
