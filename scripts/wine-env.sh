@@ -11,13 +11,30 @@ export LC_ALL=C.UTF-8
 # kestrova_prefix DIR ARCH: makes a prefix of ARCH (win32 or win64) at DIR unless one is there.
 kestrova_prefix() {
     local dir=$1 arch=$2
-    if [ -f "$dir/.kestrova-ready" ]; then return 0; fi
+    if [ -f "$dir/.kestrova-ready" ]; then
+        kestrova_fonts "$dir"
+        return 0
+    fi
     rm -rf "$dir"
     mkdir -p "$(dirname "$dir")"
     echo "wine: making a $arch prefix in $dir"
     WINEPREFIX=$dir WINEARCH=$arch wineboot -i >/dev/null 2>&1
     WINEPREFIX=$dir wineserver -w
     touch "$dir/.kestrova-ready"
+    kestrova_fonts "$dir"
+}
+
+# kestrova_fonts DIR: Wine's own Tahoma and Marlett in the prefix's Fonts folder. This Wine
+# does not find them in its data folder, and without them the window's Tahoma becomes
+# another face (other text sizes) and the frame buttons show letters instead of glyphs.
+kestrova_fonts() {
+    local fonts=$1/drive_c/windows/Fonts f
+    mkdir -p "$fonts"
+    for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        if [ -f "/usr/share/wine/fonts/$f" ] && [ ! -f "$fonts/$f" ]; then
+            cp "/usr/share/wine/fonts/$f" "$fonts/"
+        fi
+    done
 }
 
 # kestrova_wineserver DIR: a persistent wineserver for the prefix, so each Wine start is quick.

@@ -66,9 +66,11 @@ DWORD StyleOf(const TControlSpec& spec) {
     switch (spec.Kind) {
     case K::Label:
         return style | SS_LEFT | SS_NOPREFIX;
-    // Centred both ways (one line), and SS_NOTIFY so that clicks reach the window.
+    // Drawn by the window (lime on black, bold, centred both ways on one line), since the
+    // static control's own centring is not reliable under Wine; SS_NOTIFY so that clicks
+    // reach the window. Its text stays readable through WM_GETTEXT.
     case K::Link:
-        return style | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY;
+        return style | SS_OWNERDRAW | SS_NOTIFY;
     // Owner-drawn for the 2-pixel indent and the clipping, yet with its strings kept so
     // that LB_GETTEXT works for screen readers and the test driver.
     case K::List:

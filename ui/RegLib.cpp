@@ -263,9 +263,15 @@ LRESULT TfGeneral::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item->CtlID != IDC_LLIBRERIAS) break;
-        DrawListLine(*item);
-        return TRUE;
+        if (item->CtlID == IDC_LLIBRERIAS) {
+            DrawListLine(*item);
+            return TRUE;
+        }
+        if (item->CtlID == IDC_LABEL3) {
+            DrawCredits(*item);
+            return TRUE;
+        }
+        break;
     }
     case WM_CTLCOLORSTATIC:
         return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -357,6 +363,18 @@ void TfGeneral::DrawListLine(const DRAWITEMSTRUCT& item) {
         SelectObject(dc, old);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &line);
+}
+
+void TfGeneral::DrawCredits(const DRAWITEMSTRUCT& item) {
+    RECT r = item.rcItem;
+    FillRect(item.hDC, &r, static_cast<HBRUSH>(FBlackBrush.get()));
+    SetTextColor(item.hDC, RGB(0, 255, 0));
+    SetBkMode(item.hDC, TRANSPARENT);
+    const TControlSpec* spec = FindControlSpec(IDC_LABEL3);
+    HGDIOBJ old = SelectObject(item.hDC, FontFor(spec->FontHeight, spec->Bold));
+    const std::string text = ControlText(IDC_LABEL3);
+    DrawTextA(item.hDC, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(item.hDC, old);
 }
 
 LRESULT TfGeneral::ColourStatic(HDC dc, HWND control) {

@@ -72,6 +72,7 @@ private:
     void CreateControls();
     void OnCommand(int id, int code);
     void DrawListLine(const DRAWITEMSTRUCT& item);
+    void DrawCredits(const DRAWITEMSTRUCT& item);
     LRESULT ColourStatic(HDC dc, HWND control);
     void ListChar(char typed);
     HFONT FontFor(int height, bool bold);
