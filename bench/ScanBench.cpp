@@ -1,0 +1,234 @@
+// How much the inventory code adds to a full scan under Wine: the median time of
+// ScanLibraries on a crafted machine, beside the median time of the very same Windows
+// calls made bare (recorded from one scan, then replayed with no inventory code around
+// them), measured interleaved in one run. Not a test: it prints figures.
+#include "inventory/Scan.h"
+#include "platform/WinPlatform.h"
+#include "tests/support/WineSupport.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <vector>
+
+using namespace kestrova_test;
+
+namespace {
+
+enum class TCallKind { Registry, Exists, Version, SystemDir, CurrentDir };
+
+struct TCall {
+    TCallKind Kind;
+    std::string Text;
+};
+
+// Passes every query to the real platform and notes which Windows calls it stands for.
+class TRecordingPlatform final : public TPlatform {
+public:
+    explicit TRecordingPlatform(TPlatform& inner) : FInner(inner) {}
+    std::vector<TCall> Calls;
+
+    std::optional<std::string> ReadClassesRootBytes(const std::string& key,
+                                                    const std::string& valueName) override {
+        Calls.push_back({TCallKind::Registry, key});
+        return FInner.ReadClassesRootBytes(key, valueName);
+    }
+    bool FileExists(const std::string& path) override {
+        Calls.push_back({TCallKind::Exists, path});
+        return FInner.FileExists(path);
+    }
+    std::optional<TVersionParts> ReadFileVersion(const std::string& file) override {
+        Calls.push_back({TCallKind::Version, file});
+        return FInner.ReadFileVersion(file);
+    }
+    std::string SystemDirectory() override {
+        Calls.push_back({TCallKind::SystemDir, {}});
+        return FInner.SystemDirectory();
+    }
+    std::string CurrentDirectory() override {
+        Calls.push_back({TCallKind::CurrentDir, {}});
+        return FInner.CurrentDirectory();
+    }
+    std::optional<TOsVersion> OsVersion() override { return FInner.OsVersion(); }
+    bool IsWow64() override { return FInner.IsWow64(); }
+    bool RemoveFile(const std::string& path) override { return FInner.RemoveFile(path); }
+    bool ProbeCreateFile(const std::string& path) override { return FInner.ProbeCreateFile(path); }
+    bool CanRemoveFile(const std::string& path) override { return FInner.CanRemoveFile(path); }
+    bool MoveFileOver(const std::string& from, const std::string& to) override {
+        return FInner.MoveFileOver(from, to);
+    }
+    std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {
+        return FInner.ReadFileHead(path, maxBytes);
+    }
+
+private:
+    TPlatform& FInner;
+};
+
+// The recorded calls, made bare; buffers are reused so only Windows' own work remains.
+void ReplayBare(const std::vector<TCall>& calls) {
+    static char value[4096];
+    static std::vector<char> block(1 << 16);
+    char folder[MAX_PATH];
+    for (const TCall& c : calls) {
+        switch (c.Kind) {
+        case TCallKind::Registry: {
+            HKEY key = nullptr;
+            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, c.Text.c_str(), 0, KEY_READ, &key) !=
+                ERROR_SUCCESS)
+                break;
+            DWORD size = 0;
+            if (RegQueryValueExA(key, nullptr, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS &&
+                size <= sizeof(value))
+                RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                                 &size);
+            RegCloseKey(key);
+            break;
+        }
+        case TCallKind::Exists: {
+            WIN32_FIND_DATAA data;
+            HANDLE found = FindFirstFileA(c.Text.c_str(), &data);
+            if (found != INVALID_HANDLE_VALUE) FindClose(found);
+            break;
+        }
+        case TCallKind::Version: {
+            DWORD ignored = 0;
+            const DWORD size = GetFileVersionInfoSizeA(c.Text.c_str(), &ignored);
+            if (size == 0 || size > block.size()) break;
+            if (!GetFileVersionInfoA(c.Text.c_str(), 0, size, block.data())) break;
+            void* fixed = nullptr;
+            UINT fixedSize = 0;
+            VerQueryValueA(block.data(), "\\", &fixed, &fixedSize);
+            break;
+        }
+        case TCallKind::SystemDir:
+            GetSystemDirectoryA(folder, MAX_PATH);
+            break;
+        case TCallKind::CurrentDir:
+            GetCurrentDirectoryA(MAX_PATH, folder);
+            break;
+        }
+    }
+}
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    const std::size_t i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    return v[i];
+}
+
+std::string KeyWrittenBy(const TLibraryEntry& e) {
+    if (!e.ClsId.empty()) return "CLSID\\{" + e.ClsId.str() + "}\\InprocServer32";
+    std::string path = e.TypeLib.str();
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    return "TypeLib\\" + path;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    try {
+        // A machine like a user's: libraries in the system directory and beside the
+        // client, most registered, some outdated, some missing with stale registrations.
+        TScopedFolder here, elsewhere;
+        const std::string sys = SystemDirectory();
+        std::vector<std::unique_ptr<TScopedFileCopy>> files;
+        std::vector<std::unique_ptr<TScopedClassesRootKey>> keys;
+        ResetLibraries();
+        int i = 0;
+        for (const TLibraryEntry& e : Libraries) {
+            const std::string name = e.Name.str();
+            if (WineProvides(name)) continue; // Wine's own copy stays as it is
+            const bool keyed = e.NeedsRegistration();
+            if (keyed) keys.push_back(std::make_unique<TScopedClassesRootKey>(KeyWrittenBy(e)));
+            const int slot = i++ % 4;
+            switch (slot) {
+            case 0:
+            case 1:
+                files.push_back(PlaceStandIn("good", name, slot == 0 ? sys : here.Path()));
+                if (keyed) CallRegistrationEntry(files.back()->Path(), "DllRegisterServer");
+                break;
+            case 2:
+                files.push_back(PlaceStandIn("outdated", name, sys));
+                break;
+            case 3:
+                if (keyed) keys.back()->SetDefault(elsewhere / name);
+                break;
+            }
+        }
+        TScopedCurrentDirectory cwd(here.Path());
+
+        TRecordingPlatform recorder(WindowsPlatform());
+        std::vector<std::string> lines;
+        ScanLibraries(recorder, lines);
+        std::map<std::string, int> statuses;
+        for (const std::string& line : lines)
+            ++statuses[line.substr(line.rfind(" - "))];
+        std::map<TCallKind, int> counts;
+        for (const TCall& c : recorder.Calls)
+            ++counts[c.Kind];
+
+        for (int w = 0; w < 10; ++w) { // warm Wine's caches for both sides alike
+            ScanLibraries(WindowsPlatform(), lines = {});
+            ReplayBare(recorder.Calls);
+        }
+        std::vector<double> scan, bare;
+        for (int r = 0; r < runs; ++r) {
+            // Interleaved, alternating which goes first, so drift hits both sides alike.
+            for (int side = 0; side < 2; ++side) {
+                const bool doScan = (side == 0) == (r % 2 == 0);
+                lines.clear();
+                const double start = Now();
+                if (doScan)
+                    ScanLibraries(WindowsPlatform(), lines);
+                else
+                    ReplayBare(recorder.Calls);
+                (doScan ? scan : bare).push_back(Now() - start);
+            }
+        }
+
+        const double scanMedian = Percentile(scan, 0.5), bareMedian = Percentile(bare, 0.5);
+        std::printf("full scan on a crafted machine (%s prefix), %d interleaved runs each\n",
+                    Env("KESTROVA_ARCH").empty() ? "win32" : Env("KESTROVA_ARCH").c_str(), runs);
+        std::printf("  lines:");
+        for (const auto& [status, n] : statuses) // the status words without their 0xA1
+            std::printf("  %d x %s", n, status.substr(status.find('\xA1') + 1).c_str());
+        std::printf("\n  Windows queries per scan: %d registry, %d existence, %d version, %d "
+                    "folder\n",
+                    counts[TCallKind::Registry], counts[TCallKind::Exists],
+                    counts[TCallKind::Version],
+                    counts[TCallKind::SystemDir] + counts[TCallKind::CurrentDir]);
+        std::printf("  %-22s median %8.3f ms   p10 %8.3f   p90 %8.3f\n", "ScanLibraries",
+                    scanMedian, Percentile(scan, 0.1), Percentile(scan, 0.9));
+        std::printf("  %-22s median %8.3f ms   p10 %8.3f   p90 %8.3f\n", "bare Windows calls",
+                    bareMedian, Percentile(bare, 0.1), Percentile(bare, 0.9));
+        // Each scan ran right beside one bare replay: the ratio within a pair cancels load
+        // from other processes on the machine, which moves both medians between modes.
+        std::vector<double> paired;
+        for (std::size_t r = 0; r < scan.size(); ++r)
+            paired.push_back(scan[r] / bare[r]);
+        std::printf("  ratio of medians %.3f, median of paired ratios %.3f (goal: at most "
+                    "1.10)\n",
+                    scanMedian / bareMedian, Percentile(paired, 0.5));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
