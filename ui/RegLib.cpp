@@ -14,10 +14,9 @@
 #include "ui/MessageBoxes.h"
 #include "ui/OSName.h"
 #include "ui/Selection.h"
+#include "ui/ShellCalls.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
-#include <shellapi.h>
 
 #include <exception>
 #include <vector>
@@ -514,7 +513,7 @@ void TfGeneral::Descargarlibreraeneldirectorioactual1Click() {
 }
 
 void TfGeneral::Label3Click() {
-    ShellExecuteA(FHandle, "open", CREDITS_SITE, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellOpen(FHandle, CREDITS_SITE);
 }
 
 void TfGeneral::cmdRegistrarClick() {
@@ -571,7 +570,7 @@ std::optional<std::string> TfGeneral::BrowseForLibrary() {
     dialog.lpstrInitialDir = initial.c_str();
     // Only "must exist": the working directory the dialog leaves behind is kept on purpose.
     dialog.Flags = OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+    if (!ShowOpenFileDialog(&dialog)) return std::nullopt;
     return std::string(file.data());
 }
 

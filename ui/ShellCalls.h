@@ -1,0 +1,16 @@
+// The two calls of the window that live in heavy system DLLs, shell32 (open the web site)
+// and comdlg32 (the file-open dialog), reached when first used instead of through the
+// import table: loading both at every start costs start-up time and memory for commands
+// most runs never use.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+// ShellExecuteA(owner, "open", target, nullptr, nullptr, SW_SHOWNORMAL); the result is not
+// looked at. Does nothing when shell32 cannot be loaded.
+void ShellOpen(HWND owner, const char* target);
+
+// GetOpenFileNameA; false when the user cancelled or comdlg32 cannot be loaded.
+bool ShowOpenFileDialog(OPENFILENAMEA* dialog);
