@@ -19,6 +19,7 @@ have_pkg wine32:i386 || need+=(wine32:i386)
 have_pkg wine64 || need+=(wine64)
 have_cmd Xvfb || need+=(xvfb)
 have_cmd import || need+=(imagemagick)
+have_cmd xdpyinfo || need+=(x11-utils) # scripts/run.sh: is $DISPLAY usable, its size
 have_cmd curl || need+=(curl)
 
 if [ ${#need[@]} -eq 0 ]; then
