@@ -101,7 +101,9 @@ std::vector<std::string> ListLines(HWND list) {
             lines.emplace_back();
             continue;
         }
-        std::string line(length + 1, '\0');
+        // Wine hands a cross-process LB_GETTEXT reply back as UTF-16 before converting it:
+        // a buffer of length + 1 bytes is overrun (seen as heap corruption in the driver).
+        std::string line(2 * (length + 1), '\0');
         DWORD_PTR copied = 0;
         SendWithTimeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()), copied);
         line.resize(std::strlen(line.c_str()));
