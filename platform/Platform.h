@@ -33,7 +33,8 @@ public:
     virtual std::optional<std::string> ReadClassesRootBytes(const std::string& key,
                                                             const std::string& valueName) = 0;
 
-    // True only when `path` names an existing file; a directory counts as absent.
+    // True only when `path` names an existing file; a directory counts as absent, and so
+    // does a path holding the pattern characters "*" or "?".
     virtual bool FileExists(const std::string& path) = 0;
 
     // The fixed version block of `file`; nullopt when it has none or it cannot be read.

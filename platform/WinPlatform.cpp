@@ -32,6 +32,9 @@ public:
     }
 
     bool FileExists(const std::string& path) override {
+        // FindFirstFileA takes "*" and "?" as a pattern: a registered "C:\Lib\*.OCX" would
+        // count as existing whenever the folder holds any OCX. A pattern names no file.
+        if (path.find_first_of("*?") != std::string::npos) return false;
         WIN32_FIND_DATAA data;
         TFindHandle found(FindFirstFileA(path.c_str(), &data));
         return found && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

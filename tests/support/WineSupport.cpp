@@ -152,8 +152,12 @@ TScopedClassesRootKey::~TScopedClassesRootKey() {
         DeleteTreeBelow(FCreatedRoot, FView);
         return;
     }
-    TRegKey key = OpenKey(FKey, KEY_ALL_ACCESS | FView);
-    if (!key) return;
+    // Created anew when the test deleted it (a DllUnregisterServer, say).
+    HKEY raw = nullptr;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, FKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | FView,
+                        nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return;
+    TRegKey key(raw);
     // Drop every value, then write back the ones that were there.
     std::vector<std::string> names;
     char name[16384];

@@ -80,6 +80,33 @@ TEST(WineRegistryRead, ScopedKeyLeavesNoTrace) {
     if (raw != nullptr) RegCloseKey(raw);
 }
 
+// Tests of registration call DllUnregisterServer on keys Wine already had: the scoped key
+// puts them back as they were, even when the test deleted them.
+TEST(WineRegistryRead, ScopedKeyRestoresAnExistingKey) {
+    TScopedClassesRootKey existing(TestKey);
+    existing.SetDefault("C:\\wine's own.dll");
+    existing.SetBytes("ThreadingModel", REG_SZ, std::string("Both\0", 5));
+    struct TCase {
+        const char* what;
+        void (*change)(TScopedClassesRootKey&);
+    };
+    const TCase cases[] = {
+        {"value overwritten", [](TScopedClassesRootKey& k) { k.SetDefault("C:\\other.dll"); }},
+        {"value added", [](TScopedClassesRootKey& k) { k.SetBytes("Extra", REG_DWORD, "abcd"); }},
+        {"key deleted", [](TScopedClassesRootKey& k) { DeleteClassesRootTree(k.Key()); }},
+    };
+    for (const TCase& c : cases) {
+        {
+            TScopedClassesRootKey scoped(TestKey);
+            c.change(scoped);
+        }
+        EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), TestKey), "C:\\wine's own.dll") << c.what;
+        EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), TestKey, "ThreadingModel"), "Both")
+            << c.what;
+        EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), TestKey, "Extra"), "") << c.what;
+    }
+}
+
 // How the scan treats the default value of a library's key (MSCOMCTL.OCX here), with a
 // good copy of the library in a folder of our own that is the current directory.
 TEST(WineRegistryRead, ScanUsesTheStoredTextLiterally) {
@@ -105,6 +132,10 @@ TEST(WineRegistryRead, ScanUsesTheStoredTextLiterally) {
          located, false},
         {"registered file gone", REG_SZ, here / "gone\\MSCOMCTL.OCX", located, false},
         {"a folder is not the file", REG_SZ, here.Path(), located, false},
+        // FindFirstFileA would match a pattern against the folder's files: a registered
+        // pattern names no file, however many it matches.
+        {"a pattern is no file name", REG_SZ, here / "*.OCX", located, false},
+        {"a one-character pattern neither", REG_SZ, here / "MSCOMCTL.OC?", located, false},
     };
     SetEnvironmentVariableA("KESTROVA_HERE", here.Path().c_str());
     for (const TCase& c : cases) {
