@@ -1,0 +1,86 @@
+// Each step of the download action, done to the real controls of TfGeneral.
+#include "ui/DownloadWindow.h"
+
+#include "actions/DownloadFile.h"
+#include "ui/ControlIds.h"
+#include "ui/MessageBoxes.h"
+#include "ui/RegLib.h"
+
+#include <commctrl.h>
+
+bool TDownloadWindow::Confirm(const std::string& text) {
+    return AskConfirmation(text);
+}
+
+void TDownloadWindow::ShowMessage(const std::string& text) {
+    FForm.ShowMessage(text);
+}
+
+void TDownloadWindow::DisableForAction() {
+    for (int id :
+         {IDC_LLIBRERIAS, IDC_BTNEXTRA, IDC_CMDREREGISTRAR, IDC_CMDREGISTRAR, IDC_CMDDESCARGAR})
+        EnableWindow(FForm.Control(id), FALSE);
+}
+
+void TDownloadWindow::ShowTransferDisplay() {
+    // The bar's maximum stays as the last transfer left it until the first notification.
+    SendMessageA(FForm.Control(IDC_PB1), PBM_SETPOS, 0, 0);
+    ShowWindow(FForm.Control(IDC_PB1), SW_SHOW);
+    ShowWindow(FForm.Control(IDC_CMDDETENER), SW_SHOW);
+    FForm.SetLabelCaption(IDC_LDOWNLOADING, "Descargando...");
+    ShowWindow(FForm.Control(IDC_LDOWNLOADING), SW_SHOW);
+    UpdateWindow(FForm.Control(IDC_LDOWNLOADING));
+    RedrawWindow(FForm.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    FForm.PumpMessages();
+}
+
+bool TDownloadWindow::Transfer(const std::string& url, const std::string& file) {
+    // A close that arrived in the pump before the transfer must not be forgotten when the
+    // transfer clears the stop request.
+    if (FCloseRequested) return false;
+    return DownloadFile(url, file);
+}
+
+void TDownloadWindow::PumpMessages() {
+    FForm.PumpMessages();
+}
+
+void TDownloadWindow::SetPathField(const std::string& text) {
+    SetWindowTextA(FForm.Control(IDC_TPATH), text.c_str());
+}
+
+void TDownloadWindow::RegisterPathField() {
+    FForm.cmdRegistrarClick();
+}
+
+void TDownloadWindow::HideTransferDisplay() {
+    for (int id : {IDC_LDOWNLOADING, IDC_PB1, IDC_CMDDETENER})
+        ShowWindow(FForm.Control(id), SW_HIDE);
+}
+
+void TDownloadWindow::RefreshList() {
+    FForm.RefreshList();
+}
+
+void TDownloadWindow::EnableAfterAction() {
+    EnableWindow(FForm.Control(IDC_BTNEXTRA), TRUE);
+    EnableWindow(FForm.Control(IDC_LLIBRERIAS), TRUE);
+}
+
+void TDownloadWindow::SetProgressBar(int maximum, int position) {
+    HWND bar = FForm.Control(IDC_PB1);
+    SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
+    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TDownloadWindow::ShowDownloadingText(const std::string& caption) {
+    FForm.SetLabelCaption(IDC_LDOWNLOADING, caption);
+    ShowWindow(FForm.Control(IDC_LDOWNLOADING), SW_SHOW);
+}
+
+void TDownloadWindow::RepaintAndPump() {
+    RedrawWindow(FForm.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    FForm.PumpMessages();
+}
