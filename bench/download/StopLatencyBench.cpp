@@ -21,11 +21,6 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-bool PressOn(TKestrova& app, const std::string& button) {
-    const auto box = app.WaitForMessageBox(15000);
-    return box && PressButton(*box, button);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
