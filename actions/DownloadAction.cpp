@@ -1,6 +1,6 @@
-// The download action's steps. Where the old program deleted an existing copy as soon as
-// the user agreed, this one only checks that it could be removed, and replaces it after
-// the new copy has arrived complete: a failed or stopped transfer changes nothing.
+// The download action's steps. Agreeing to replace a copy does not delete it: the action
+// only checks that it could be removed, and a new copy takes its place in one rename after
+// it has arrived complete, so a failed or stopped transfer changes nothing.
 #include "actions/DownloadAction.h"
 
 #include "inventory/Scan.h"
