@@ -56,9 +56,10 @@ TKestrova::TKestrova(const std::string& currentDir, DWORD timeoutMs)
         },
         timeoutMs);
     if (FMain == nullptr)
-        throw std::runtime_error(FProcess->Running()
-                                     ? "Kestrova showed no main window with 29 lines in time"
-                                     : "Kestrova ended before showing its main window");
+        throw std::runtime_error(
+            FProcess->Running() ? "Kestrova showed no main window with 29 lines in time"
+                                : "Kestrova ended before showing its main window (exit code " +
+                                      std::to_string(FProcess->ExitCode()) + "; is DISPLAY set?)");
 }
 
 TKestrova::~TKestrova() {

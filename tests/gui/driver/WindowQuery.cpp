@@ -2,7 +2,7 @@
 // sent with a timeout, so a program that hangs or crashed fails the test instead.
 #include "WindowQuery.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace gui {
 
@@ -10,9 +10,30 @@ namespace {
 
 constexpr UINT SEND_TIMEOUT_MS = 1000;
 
+// The Unicode messages throughout: Wine 8 mishandles the ANSI forms of LB_GETTEXT sent
+// to another process (SendMessageA returns one character, SendMessageTimeoutA faults), so
+// texts travel as UTF-16 and are turned back into the ANSI code page here.
 bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
-    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS,
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS,
                                &result) != 0;
+}
+
+std::string ToAnsi(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+    return text;
+}
+
+// Reads a text that the window copies into a caller's buffer of `length` + 1 characters.
+template <typename TFill> std::string ReadText(DWORD_PTR length, TFill fill) {
+    std::wstring text(length + 1, L'\0');
+    if (!fill(text.data())) return {};
+    text.resize(wcslen(text.c_str()));
+    return ToAnsi(text);
 }
 
 struct TTopLevelSearch {
@@ -80,13 +101,11 @@ std::string ClassOf(HWND window) {
 std::string TextOf(HWND window) {
     DWORD_PTR length = 0;
     if (!SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, length)) return {};
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    if (!SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                         copied))
-        return {};
-    text.resize(std::strlen(text.c_str()));
-    return text;
+    return ReadText(length, [&](wchar_t* buffer) {
+        DWORD_PTR copied = 0;
+        return SendWithTimeout(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buffer),
+                               copied);
+    });
 }
 
 std::vector<std::string> ListLines(HWND list) {
@@ -101,13 +120,10 @@ std::vector<std::string> ListLines(HWND list) {
             lines.emplace_back();
             continue;
         }
-        // Wine hands a cross-process LB_GETTEXT reply back as UTF-16 before converting it:
-        // a buffer of length + 1 bytes is overrun (seen as heap corruption in the driver).
-        std::string line(2 * (length + 1), '\0');
-        DWORD_PTR copied = 0;
-        SendWithTimeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()), copied);
-        line.resize(std::strlen(line.c_str()));
-        lines.push_back(line);
+        lines.push_back(ReadText(length, [&](wchar_t* buffer) {
+            DWORD_PTR copied = 0;
+            return SendWithTimeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer), copied);
+        }));
     }
     return lines;
 }

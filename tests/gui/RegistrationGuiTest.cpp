@@ -1,0 +1,194 @@
+// The registration commands with the stand-in libraries: what the user is told, what the
+// list shows afterwards, and that a library crashing in its entry does not take the
+// window down. Also the two message boxes' English titles and buttons in any language.
+#include "GuiScenario.h"
+#include "Input.h"
+#include "WindowQuery.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace gui;
+
+namespace {
+
+const std::string NOT_REGISTERED = "No es posible registrar la librería ";
+
+// Presses OK on the plain box and checks it is the plain box: "Kestrova", no icon, "OK".
+void ExpectPlainBox(const TMessageBox& box, const std::string& text) {
+    EXPECT_EQ(box.Title, "Kestrova");
+    EXPECT_EQ(box.Text, text);
+    EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
+    EXPECT_FALSE(box.IconShown);
+    EXPECT_TRUE(PressButton(box, "OK"));
+}
+
+} // namespace
+
+TEST(Registration, RegistrarTellsTheOutcomeAndRefreshesOnlyOnSuccess) {
+    const struct {
+        const char* Variant;
+        const char* Source;  // stand-in copied under the name MSWINSCK.OCX
+        const char* Message; // after "Librería <path>" or NOT_REGISTERED + path
+        const char* LineAfter;
+    } rows[] = {
+        {"good", "MSWINSCK.OCX", " ha sido registrada con exito.", STATUS_OK},
+        {"fails", "MSWINSCK.OCX", ".", STATUS_REGISTER}, // the entry returns 1
+        {"good", "ZLIB.DLL", ".", STATUS_UPDATE},        // a library without the entry
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.Variant) + " " + row.Source);
+        TScenario machine;
+        const std::string path = machine.PlaceHereAs(row.Variant, row.Source, "MSWINSCK.OCX");
+        machine.Unregistered("MSWINSCK.OCX");
+        auto app = machine.Start();
+        const int line = IndexOf("MSWINSCK.OCX");
+        ASSERT_TRUE(app->SelectLine(line));
+        ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
+        app->Press(IDC_CMDREGISTRAR);
+        const auto box = app->WaitForMessageBox();
+        ASSERT_TRUE(box);
+        const bool success = std::string(row.LineAfter) == STATUS_OK;
+        ExpectPlainBox(*box, (success ? "Librería " + path : NOT_REGISTERED + path) + row.Message);
+        if (success) {
+            EXPECT_TRUE(app->WaitForRefreshedList());
+        } else {
+            EXPECT_EQ(app->Selection(), line) << "a failure leaves the list as it was";
+        }
+        EXPECT_EQ(app->Lines()[line], Line("MSWINSCK.OCX", row.LineAfter));
+    }
+}
+
+TEST(Registration, ForcedRegistrationOfARegisteredLibrary) {
+    TScenario machine;
+    const std::string path = machine.PlaceHere("good", "MSCOMCTL.OCX");
+    machine.Register("MSCOMCTL.OCX", path);
+    auto app = machine.Start();
+    ASSERT_TRUE(app->SelectLine(IndexOf("MSCOMCTL.OCX")));
+    ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREREGISTRAR); }));
+    app->Press(IDC_CMDREREGISTRAR);
+    const auto box = app->WaitForMessageBox();
+    ASSERT_TRUE(box);
+    ExpectPlainBox(*box, "Librería Registrada!");
+    EXPECT_TRUE(app->WaitForRefreshedList());
+}
+
+TEST(Registration, ACrashInsideTheEntryIsReportedAndTheWindowLivesOn) {
+    TScenario machine;
+    machine.PlaceHere("crash", "MSWINSCK.OCX");
+    machine.Unregistered("MSWINSCK.OCX");
+    const std::string plain = machine.PlaceHere("good", "ZLIB.DLL");
+    auto app = machine.Start();
+    const int line = IndexOf("MSWINSCK.OCX");
+    ASSERT_TRUE(app->SelectLine(line));
+    ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
+    app->Press(IDC_CMDREGISTRAR);
+    const auto box = app->WaitForMessageBox();
+    const int selectionWithBox = app->Selection();
+    ASSERT_TRUE(box) << "no error box; the program is "
+                     << (app->Process().Running() ? "still running" : "gone");
+    EXPECT_EQ(box->Title, "Kestrova");
+    EXPECT_EQ(box->Buttons, std::vector<std::string>{"OK"});
+    EXPECT_TRUE(box->IconShown) << "the error box shows the error icon";
+    EXPECT_FALSE(box->Text.empty());
+    EXPECT_TRUE(PressButton(*box, "OK"));
+
+    // No refresh after the failed handler, and the window still answers the user.
+    EXPECT_TRUE(app->Process().Running());
+    EXPECT_EQ(selectionWithBox, line);
+    EXPECT_EQ(app->Selection(), line);
+    ASSERT_TRUE(app->SelectLine(IndexOf("ZLIB.DLL")));
+    EXPECT_TRUE(WaitUntil([&] { return app->Text(IDC_TPATH) == plain; }));
+    ASSERT_NE(app->OpenMenu(), nullptr);
+    ASSERT_TRUE(app->PickMenuItem(TMenuItem::Refresh));
+    EXPECT_TRUE(app->WaitForRefreshedList());
+}
+
+TEST(Registration, RegisterAllReportsEachRegisteredPathOnItsOwnLine) {
+    TScenario machine;
+    const std::string first = machine.PlaceHere("good", "RICHTX32.OCX");
+    machine.Register("RICHTX32.OCX", first);
+    const std::string second = machine.PlaceHere("good", "MSWINSCK.OCX");
+    machine.Unregistered("MSWINSCK.OCX");
+    machine.PlaceHere("fails", "MSCOMCTL.OCX"); // located, entry fails: left out
+    machine.Unregistered("MSCOMCTL.OCX");
+    machine.PlaceHere("good", "ZLIB.DLL"); // no entry: left out
+    machine.Unregistered("MSINET.OCX");    // not located: left out
+    auto app = machine.Start();
+    ASSERT_NE(app->OpenMenu(), nullptr);
+    ASSERT_TRUE(app->PickMenuItem(TMenuItem::RegisterAll));
+    const auto box = app->WaitForMessageBox(60000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->Title, "Kestrova");
+
+    // "Resultado:" + LF CR, then the report: LF CR + path + " registrada." per success, in
+    // catalogue order (so an empty line follows the heading). Wine's own libraries in its
+    // system folder register too; the lines of this scenario's folder must be exactly these.
+    const std::string separator = "\n\r";
+    const std::string heading = "Resultado:" + separator;
+    ASSERT_EQ(box->Text.rfind(heading, 0), 0u) << box->Text;
+    std::vector<std::string> ours;
+    const std::string suffix = " registrada.";
+    size_t at = heading.size();
+    while (at < box->Text.size()) {
+        ASSERT_EQ(box->Text.compare(at, separator.size(), separator), 0) << box->Text;
+        at += separator.size();
+        const size_t next = std::min(box->Text.find(separator, at), box->Text.size());
+        const std::string line = box->Text.substr(at, next - at);
+        ASSERT_GT(line.size(), suffix.size()) << box->Text;
+        EXPECT_EQ(line.substr(line.size() - suffix.size()), suffix) << line;
+        if (line.rfind(machine.Here(), 0) == 0) ours.push_back(line);
+        at = next;
+    }
+    EXPECT_EQ(ours, (std::vector<std::string>{first + suffix, second + suffix}));
+    EXPECT_TRUE(PressButton(*box, "OK"));
+    EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_EQ(app->Lines()[IndexOf("MSWINSCK.OCX")], Line("MSWINSCK.OCX", STATUS_OK));
+}
+
+TEST(Registration, CancellingTheBrowseDialogStillRefreshesTheList) {
+    TScenario machine;
+    auto app = machine.Start();
+    ASSERT_TRUE(app->SelectLine(IndexOf("ZLIB.DLL")));
+    ASSERT_NE(app->OpenMenu(), nullptr);
+    ASSERT_TRUE(app->PickMenuItem(TMenuItem::Browse));
+    HWND dialog = WaitForDialogWithButton(app->Process().Id(), IDCANCEL);
+    ASSERT_NE(dialog, nullptr);
+    machine.PlaceHere("good", "ZLIB.DLL"); // appears while the dialog is open
+    ASSERT_TRUE(BringToFront(dialog));
+    Click(GetDlgItem(dialog, IDCANCEL));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitUntil([&] {
+        return app->Lines()[IndexOf("ZLIB.DLL")] == Line("ZLIB.DLL", STATUS_OK);
+    })) << "the refresh after the dialog finds the new copy";
+    EXPECT_EQ(app->Selection(), LB_ERR);
+}
+
+// Run in the default locale and again under LC_ALL=es_ES.UTF-8, where Windows' own boxes
+// would say "Aceptar" and "&Sí": ours keep "OK", "&Yes" and "&No".
+TEST(MessageBoxLocale, TitlesAndButtonsStayEnglish) {
+    TScenario machine;
+    machine.PlaceInSystem("outdated", "KORDAN.DLL");
+    const std::string here = machine.PlaceHere("outdated", "KORDAN.DLL");
+    const std::string inSystem = machine.SystemPath("KORDAN.DLL");
+    auto app = machine.Start();
+    ASSERT_TRUE(app->SelectLine(IndexOf("KORDAN.DLL")));
+    ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDDESCARGAR); }));
+    app->Press(IDC_CMDDESCARGAR);
+    const std::string question = " ya existe.\n\r¿"
+                                 "Está seguro que desea reemplazarla?";
+    for (const std::string& copy : {inSystem, here}) {
+        const auto box = app->WaitForMessageBox();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->Title, "Warning");
+        EXPECT_EQ(box->Text, "La librería " + copy + question);
+        EXPECT_EQ(box->Buttons, (std::vector<std::string>{"&Yes", "&No"}));
+        EXPECT_TRUE(box->IconShown);
+        ASSERT_TRUE(PressButton(*box, "&No"));
+    }
+    const auto refused = app->WaitForMessageBox();
+    ASSERT_TRUE(refused);
+    ExpectPlainBox(*refused, "No es posible descargar la librería!");
+    EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_BTNEXTRA); }));
+}
