@@ -11,7 +11,7 @@ std::string Describe9x(const TOsVersion& v) {
     if (v.Major == 4 && v.Minor == 0) return "Windows 95";
     if (v.Major == 4 && v.Minor == 10)
         return v.ServicePack.size() >= 2 && v.ServicePack[1] == 'A' ? "Windows 98 Second Edition"
-                                                                     : "Windows 98";
+                                                                    : "Windows 98";
     if (v.Major == 4 && v.Minor == 90) return "Windows Millenium";
     return Numbered("Desconocido 9x (v", v);
 }
@@ -37,6 +37,10 @@ std::string DescribeOs(const std::optional<TOsVersion>& version, bool wow64) {
     return text;
 }
 
-bool IsWow64(TPlatform& platform) { return platform.IsWow64(); }
+bool IsWow64(TPlatform& platform) {
+    return platform.IsWow64();
+}
 
-std::string GetOSName(TPlatform& platform) { return DescribeOs(platform.OsVersion(), IsWow64(platform)); }
+std::string GetOSName(TPlatform& platform) {
+    return DescribeOs(platform.OsVersion(), IsWow64(platform));
+}
