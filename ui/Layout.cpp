@@ -11,7 +11,7 @@ constexpr bool Shown = true, Hidden = false, On = true, Off = false;
 } // namespace
 
 // clang-format off
-const TControlSpec Layout[] = {
+const TControlRow Layout[] = {
 //   name             id                  kind            parent    left top  w    h    caption                 font bold  visible enabled
     {"Label1",         IDC_LABEL1,         K::Label,       0,        8,   8,   120, 39,  "Librerías",            32,  false, Shown,  On},
     {"lLibrerias",     IDC_LLIBRERIAS,     K::List,        0,        8,   48,  273, 353, "",                     16,  false, Shown,  On},
@@ -34,7 +34,7 @@ const TControlSpec Layout[] = {
 // clang-format on
 const std::size_t LayoutCount = sizeof(Layout) / sizeof(Layout[0]);
 
-const TControlSpec* FindControlSpec(int id) {
+const TControlRow* FindControlRow(int id) {
     for (std::size_t i = 0; i < LayoutCount; ++i)
         if (Layout[i].Id == id) return &Layout[i];
     return nullptr;
@@ -59,11 +59,11 @@ const char* WindowClassOf(TControlKind kind) {
     return "STATIC";
 }
 
-DWORD StyleOf(const TControlSpec& spec) {
+DWORD StyleOf(const TControlRow& row) {
     DWORD style = WS_CHILD;
-    if (spec.Visible) style |= WS_VISIBLE;
-    if (!spec.Enabled) style |= WS_DISABLED;
-    switch (spec.Kind) {
+    if (row.Visible) style |= WS_VISIBLE;
+    if (!row.Enabled) style |= WS_DISABLED;
+    switch (row.Kind) {
     case K::Label:
         return style | SS_LEFT | SS_NOPREFIX;
     // Drawn by the window (lime on black, bold, centred both ways on one line), since the

@@ -8,7 +8,7 @@
 
 enum class TControlKind { Label, List, Panel, Button, ReadOnlyEdit, ProgressBar, Link };
 
-struct TControlSpec {
+struct TControlRow {
     const char* Name;
     int Id;
     TControlKind Kind;
@@ -31,15 +31,15 @@ inline constexpr int LIST_LINE_HEIGHT = 16;
 
 // In creation order, which is also the stacking order: an earlier control lies above a
 // later one, so cmdDetener comes before cmdDescargar, which it covers while visible.
-extern const TControlSpec Layout[];
+extern const TControlRow Layout[];
 extern const std::size_t LayoutCount;
 
 // The row of control `id`; nullptr when there is none.
-const TControlSpec* FindControlSpec(int id);
+const TControlRow* FindControlRow(int id);
 
 // Window class, styles and extended styles of a control kind.
 const char* WindowClassOf(TControlKind kind);
-DWORD StyleOf(const TControlSpec& spec);
+DWORD StyleOf(const TControlRow& row);
 DWORD ExStyleOf(TControlKind kind);
 
 // The window class registered for panels (a raised one-pixel bevel that passes its

@@ -121,9 +121,9 @@ void TfGeneral::Show() {
 }
 
 HWND TfGeneral::Control(int id) const {
-    const TControlSpec* spec = FindControlSpec(id);
-    if (!spec || !FHandle) return nullptr;
-    HWND parent = spec->Parent ? GetDlgItem(FHandle, spec->Parent) : FHandle;
+    const TControlRow* row = FindControlRow(id);
+    if (!row || !FHandle) return nullptr;
+    HWND parent = row->Parent ? GetDlgItem(FHandle, row->Parent) : FHandle;
     return GetDlgItem(parent, id);
 }
 
@@ -144,20 +144,20 @@ void TfGeneral::CreateControls() {
     SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(BASE_FONT_HEIGHT, false)),
                  FALSE);
     for (std::size_t i = 0; i < LayoutCount; ++i) {
-        const TControlSpec& spec = Layout[i];
-        HWND parent = spec.Parent ? GetDlgItem(FHandle, spec.Parent) : FHandle;
-        std::string caption = spec.Caption;
-        if (spec.Kind == TControlKind::Link)
+        const TControlRow& row = Layout[i];
+        HWND parent = row.Parent ? GetDlgItem(FHandle, row.Parent) : FHandle;
+        std::string caption = row.Caption;
+        if (row.Kind == TControlKind::Link)
             caption =
                 std::string("Programado por ") + CREDITS_AUTHOR + " - WebSite: " + CREDITS_SITE;
         HWND control = CreateWindowExA(
-            ExStyleOf(spec.Kind), WindowClassOf(spec.Kind), caption.c_str(), StyleOf(spec),
-            spec.Left, spec.Top, spec.Width, spec.Height, parent,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id)), instance, nullptr);
+            ExStyleOf(row.Kind), WindowClassOf(row.Kind), caption.c_str(), StyleOf(row),
+            row.Left, row.Top, row.Width, row.Height, parent,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.Id)), instance, nullptr);
         if (!control) continue;
         SendMessageA(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(FontFor(spec.FontHeight, spec.Bold)), FALSE);
-        if (spec.Kind == TControlKind::Label) SetLabelCaption(spec.Id, caption);
+                     reinterpret_cast<WPARAM>(FontFor(row.FontHeight, row.Bold)), FALSE);
+        if (row.Kind == TControlKind::Label) SetLabelCaption(row.Id, caption);
     }
     // The list's own keyboard search is replaced by ours.
     HWND list = Control(IDC_LLIBRERIAS);
@@ -369,8 +369,8 @@ void TfGeneral::DrawCredits(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &r, static_cast<HBRUSH>(FBlackBrush.get()));
     SetTextColor(item.hDC, RGB(0, 255, 0));
     SetBkMode(item.hDC, TRANSPARENT);
-    const TControlSpec* spec = FindControlSpec(IDC_LABEL3);
-    HGDIOBJ old = SelectObject(item.hDC, FontFor(spec->FontHeight, spec->Bold));
+    const TControlRow* row = FindControlRow(IDC_LABEL3);
+    HGDIOBJ old = SelectObject(item.hDC, FontFor(row->FontHeight, row->Bold));
     const std::string text = ControlText(IDC_LABEL3);
     DrawTextA(item.hDC, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(item.hDC, old);
@@ -496,7 +496,7 @@ void TfGeneral::lLibreriasClick() {
 }
 
 void TfGeneral::btnExtraClick() {
-    const TControlSpec* button = FindControlSpec(IDC_BTNEXTRA);
+    const TControlRow* button = FindControlRow(IDC_BTNEXTRA);
     POINT at = {button->Left + 15, button->Top + 15};
     ClientToScreen(FHandle, &at);
     TrackPopupMenu(FPopup.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, FHandle, nullptr);
