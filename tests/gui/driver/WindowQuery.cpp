@@ -9,13 +9,24 @@ namespace gui {
 namespace {
 
 constexpr UINT SEND_TIMEOUT_MS = 1000;
+// How long the program may stay unanswering before a read gives up on it.
+constexpr DWORD SEND_PATIENCE_MS = 5000;
 
 // The Unicode messages throughout: Wine 8 mishandles the ANSI forms of LB_GETTEXT sent
 // to another process (SendMessageA returns one character, SendMessageTimeoutA faults), so
 // texts travel as UTF-16 and are turned back into the ANSI code page here.
+// Right after a modal box of the program closes, Wine leaves sends to its windows
+// unanswered for a second or two although the program is not hung, so a send that timed
+// out is tried again for a while.
 bool SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS,
-                               &result) != 0;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS,
+                                &result) != 0)
+            return true;
+        if (!IsWindow(window) || GetTickCount() - start >= SEND_PATIENCE_MS) return false;
+        Sleep(20);
+    }
 }
 
 std::string ToAnsi(const std::wstring& wide) {
