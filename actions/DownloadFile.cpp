@@ -4,6 +4,7 @@
 
 #include "actions/BindStatusCallback.h"
 #include "actions/DownloadAction.h"
+#include "platform/LateBound.h"
 #include "platform/WinPlatform.h"
 
 namespace {
@@ -20,7 +21,11 @@ bool DownloadFile(const std::string& url, const std::string& file) {
     try {
         BeginTransferCounts();
         if (BindCallback != nullptr) BindCallback->ResetCancel();
-        LastResult = URLDownloadToFileA(nullptr, url.c_str(), file.c_str(), 0, BindCallback);
+        static auto* transfer =
+            LateBound<decltype(URLDownloadToFileA)>("urlmon.dll", "URLDownloadToFileA");
+        LastResult = transfer != nullptr
+                         ? transfer(nullptr, url.c_str(), file.c_str(), 0, BindCallback)
+                         : E_NOTIMPL;
         ok = LastResult == S_OK && !DownloadCancelled &&
              VerifyStoredLibrary(platform, file, LastCounts) == TImageVerdict::Library;
     } catch (...) {
