@@ -131,9 +131,15 @@ bool TKestrova::PickMenuItem(TMenuItem item) {
 std::optional<bool> TKestrova::ForceHereChecked() {
     HWND popup = OpenMenu();
     if (popup == nullptr) return std::nullopt;
-    // The menu is painted after it is shown; poll until its item texts are on the screen.
+    // The menu is painted after it is shown, over what the last menu left on the screen;
+    // poll until its items are drawn and two readings a little apart agree.
     int checked = MENU_NOT_DRAWN;
-    WaitUntil([&] { return (checked = CheckedMenuItem(popup)) != MENU_NOT_DRAWN; });
+    WaitUntil([&] {
+        const int first = CheckedMenuItem(popup);
+        if (first == MENU_NOT_DRAWN) return false;
+        Sleep(100);
+        return (checked = CheckedMenuItem(popup)) == first;
+    });
     PressKey(VK_ESCAPE);
     if (!WaitUntil([&] { return !IsWindow(popup) || !IsWindowVisible(popup); }))
         return std::nullopt;
