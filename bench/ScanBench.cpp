@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -115,17 +117,6 @@ void ReplayBare(const std::vector<TCall>& calls) {
     }
 }
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 double Percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
     const std::size_t i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
@@ -194,12 +185,12 @@ int main(int argc, char** argv) {
             for (int side = 0; side < 2; ++side) {
                 const bool doScan = (side == 0) == (r % 2 == 0);
                 lines.clear();
-                const double start = Now();
+                const double start = MillisecondsNow();
                 if (doScan)
                     ScanLibraries(WindowsPlatform(), lines);
                 else
                     ReplayBare(recorder.Calls);
-                (doScan ? scan : bare).push_back(Now() - start);
+                (doScan ? scan : bare).push_back(MillisecondsNow() - start);
             }
         }
 

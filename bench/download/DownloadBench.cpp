@@ -9,6 +9,8 @@
 #include <urlmon.h>
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,13 +18,6 @@
 #include <vector>
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -84,20 +79,20 @@ int main(int argc, char** argv) {
         for (int turn = 0; turn < 2; ++turn) {
             const bool bareTurn = (turn == 0) == (round % 2 == 0);
             view.Notifications = 0;
-            const double start = Now();
+            const double start = SecondsNow();
             if (bareTurn)
                 result = URLDownloadToFileA(nullptr, url.c_str(), bareFile.c_str(), 0, nullptr);
             else
                 stored = DownloadFile(url, ourFile);
-            (bareTurn ? bare : ours).push_back(Now() - start);
+            (bareTurn ? bare : ours).push_back(SecondsNow() - start);
             if (!bareTurn) notifications = view.Notifications;
         }
         // Where the difference goes: the same call with the callback but no display.
         ProgressView = nullptr;
         const std::string callbackFile = folder + "\\callback.dll";
-        const double start = Now();
+        const double start = SecondsNow();
         URLDownloadToFileA(nullptr, url.c_str(), callbackFile.c_str(), 0, BindCallback);
-        callbackOnly.push_back(Now() - start);
+        callbackOnly.push_back(SecondsNow() - start);
         DeleteFileA(callbackFile.c_str());
         ProgressView = &view;
         if (result != S_OK || !stored) {

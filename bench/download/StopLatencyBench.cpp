@@ -4,6 +4,7 @@
 //   stop_latency_bench.exe <rounds>
 #include "GuiScenario.h"
 #include "LibServerControl.h"
+#include "bench/BenchClock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,16 +13,7 @@
 
 using namespace gui;
 
-namespace {
-
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
@@ -41,12 +33,12 @@ int main(int argc, char** argv) {
                     [&] { return app.Text(IDC_LDOWNLOADING).find("/") != std::string::npos; },
                     10000))
                 throw std::runtime_error("no progress shown");
-            const double start = Now();
+            const double start = SecondsNow();
             app.Press(IDC_CMDDETENER);
             std::optional<TMessageBox> box;
-            while (!(box = CurrentMessageBox(app.Process().Id())) && Now() - start < 15)
+            while (!(box = CurrentMessageBox(app.Process().Id())) && SecondsNow() - start < 15)
                 Sleep(1);
-            const double latency = Now() - start;
+            const double latency = SecondsNow() - start;
             if (!box || box->Text != "Ha ocurrido un error en la descarga de ZLIB.DLL.")
                 throw std::runtime_error("no error message after the stop");
             latencies.push_back(latency);

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,13 +38,6 @@ public:
     std::optional<std::string> BrowseForLibrary() override { return std::nullopt; }
 };
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -50,9 +45,9 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         TBenchHost host;
         host.RefreshList(); // the list the user sees before choosing the command
-        const double start = Now();
+        const double start = MillisecondsNow();
         RegisterAllLibraries(host, Libraries);
-        std::printf("%.1f %d\n", Now() - start, host.Registered);
+        std::printf("%.1f %d\n", MillisecondsNow() - start, host.Registered);
         std::fflush(stdout);
     }
     return 0;

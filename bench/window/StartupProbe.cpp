@@ -4,6 +4,8 @@
 //   startup_probe.exe CLASS PROGRAM RUNS
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <psapi.h>
 
 #include <cstdio>
@@ -22,13 +24,6 @@ HWND ListOf(HWND window) {
     return nullptr;
 }
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -43,7 +38,7 @@ int main(int argc, char** argv) {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        const double start = Now();
+        const double start = MillisecondsNow();
         if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                             &startup, &process)) {
             std::fprintf(stderr, "cannot start %s\n", argv[2]);
@@ -60,7 +55,7 @@ int main(int argc, char** argv) {
             Sleep(1);
         }
         WaitForInputIdle(process.hProcess, 10000);
-        const double elapsed = Now() - start;
+        const double elapsed = MillisecondsNow() - start;
         PROCESS_MEMORY_COUNTERS memory = {};
         memory.cb = sizeof memory;
         GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory);
