@@ -41,10 +41,18 @@ template <typename H, void (*CloseFn)(H)> struct TNullTraits {
 };
 
 namespace handles_detail {
-inline void CloseKey(HKEY h) { RegCloseKey(h); }
-inline void UnloadModule(HMODULE h) { FreeLibrary(h); }
-inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
-inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
+inline void CloseKey(HKEY h) {
+    RegCloseKey(h);
+}
+inline void UnloadModule(HMODULE h) {
+    FreeLibrary(h);
+}
+inline void DeleteGdi(HGDIOBJ h) {
+    DeleteObject(h);
+}
+inline void DestroyMenuHandle(HMENU h) {
+    DestroyMenu(h);
+}
 } // namespace handles_detail
 
 struct TFindTraits {
@@ -64,3 +72,47 @@ using TGdiObject = TOwned<TNullTraits<HGDIOBJ, handles_detail::DeleteGdi>>;
 using TMenu = TOwned<TNullTraits<HMENU, handles_detail::DestroyMenuHandle>>;
 using TFindHandle = TOwned<TFindTraits>;
 using TFileHandle = TOwned<TFileTraits>;
+
+// A window's device context from GetDC, released to that window at scope end.
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND window) : FWindow(window), FDC(GetDC(window)) {}
+    ~TWindowDC() {
+        if (FDC) ReleaseDC(FWindow, FDC);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC get() const { return FDC; }
+
+private:
+    HWND FWindow;
+    HDC FDC;
+};
+
+// BeginPaint and EndPaint of one WM_PAINT.
+class TPaint {
+public:
+    explicit TPaint(HWND window) : FWindow(window), FDC(BeginPaint(window, &FPaint)) {}
+    ~TPaint() { EndPaint(FWindow, &FPaint); }
+    TPaint(const TPaint&) = delete;
+    TPaint& operator=(const TPaint&) = delete;
+    HDC get() const { return FDC; }
+
+private:
+    HWND FWindow;
+    PAINTSTRUCT FPaint;
+    HDC FDC;
+};
+
+// An object selected into a device context, the previous one selected back at scope end.
+class TSelection {
+public:
+    TSelection(HDC dc, HGDIOBJ object) : FDC(dc), FOld(SelectObject(dc, object)) {}
+    ~TSelection() { SelectObject(FDC, FOld); }
+    TSelection(const TSelection&) = delete;
+    TSelection& operator=(const TSelection&) = delete;
+
+private:
+    HDC FDC;
+    HGDIOBJ FOld;
+};

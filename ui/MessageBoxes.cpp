@@ -63,13 +63,11 @@ void LayOut(HWND dialog, TBoxRequest& request) {
     // Measure the text as the static control will draw it, wrapped at 3/5 of the screen.
     RECT text = {0, 0, GetSystemMetrics(SM_CXSCREEN) * 3 / 5, 0};
     {
-        HDC dc = GetDC(dialog);
-        HGDIOBJ old = SelectObject(dc, font);
+        TWindowDC dc(dialog);
+        TSelection selected(dc.get(), font);
         const std::string& s = *request.Text;
-        DrawTextA(dc, s.empty() ? " " : s.c_str(), -1, &text,
+        DrawTextA(dc.get(), s.empty() ? " " : s.c_str(), -1, &text,
                   DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-        SelectObject(dc, old);
-        ReleaseDC(dialog, dc);
     }
     const int textW = text.right - text.left, textH = text.bottom - text.top;
     const bool hasIcon = request.Kind != TBox::Plain;
