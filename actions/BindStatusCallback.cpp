@@ -4,8 +4,7 @@
 
 TBindStatusCallback* BindCallback = nullptr;
 
-void CreateBindCallback(TProgressView* view) {
-    ProgressView = view;
+void CreateBindCallback() {
     if (BindCallback == nullptr) BindCallback = new TBindStatusCallback();
 }
 
@@ -40,8 +39,9 @@ HRESULT STDMETHODCALLTYPE TBindStatusCallback::OnLowResource(DWORD) {
 
 HRESULT STDMETHODCALLTYPE TBindStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG,
                                                           LPCWSTR) {
+    if (FTransfer == nullptr) return S_OK;
     try {
-        return ReportProgress(progress, progressMax) ? E_ABORT : S_OK;
+        return FTransfer->Report(progress, progressMax) ? E_ABORT : S_OK;
     } catch (...) {
         // The display failed; without it the stop button cannot be heard, so stop.
         return E_ABORT;
@@ -63,8 +63,8 @@ HRESULT STDMETHODCALLTYPE TBindStatusCallback::OnObjectAvailable(REFIID, IUnknow
 }
 
 void TBindStatusCallback::CancelDownload() {
-    DownloadCancelled = true;
+    if (FTransfer != nullptr) FTransfer->Cancel();
 }
 void TBindStatusCallback::ResetCancel() {
-    DownloadCancelled = false;
+    if (FTransfer != nullptr) FTransfer->ResetCancel();
 }

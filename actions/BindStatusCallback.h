@@ -3,7 +3,7 @@
 // notification once the user pressed the stop button.
 #pragma once
 
-#include "actions/BindProgress.h"
+#include "actions/Transfer.h"
 
 #include <urlmon.h>
 #include <windows.h>
@@ -21,7 +21,8 @@ public:
     HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD reserved, IBinding* binding) override;
     HRESULT STDMETHODCALLTYPE GetPriority(LONG* priority) override;
     HRESULT STDMETHODCALLTYPE OnLowResource(DWORD reserved) override;
-    // Bar, "N/M bytes", repaint and pump; E_ABORT once DownloadCancelled is set.
+    // The attached transfer's notification (bar, "N/M bytes", repaint and pump); E_ABORT
+    // once its stop request is set.
     HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                                          LPCWSTR statusText) override;
     HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT result, LPCWSTR error) override;
@@ -30,18 +31,24 @@ public:
                                               STGMEDIUM* medium) override;
     HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID riid, IUnknown* object) override;
 
-    // Not part of the interface: the stop request.
+    // Not part of the interface: the stop request of the attached transfer (nothing when
+    // no transfer runs).
     void CancelDownload();
     void ResetCancel();
+
+    // The transfer the notifications report to, for the duration of one transfer call.
+    void Attach(TTransfer* transfer) { FTransfer = transfer; }
+    TTransfer* Attached() const { return FTransfer; }
 
     LONG RefCount() const { return FRefCount; }
 
 private:
     LONG FRefCount = 0;
+    TTransfer* FTransfer = nullptr;
 };
 
 // The one instance, created with the main window and never freed; null before that.
 extern TBindStatusCallback* BindCallback;
 
-// Creates BindCallback (once) and points the notifications at `view`.
-void CreateBindCallback(TProgressView* view);
+// Creates BindCallback, once.
+void CreateBindCallback();

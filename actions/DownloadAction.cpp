@@ -3,6 +3,7 @@
 // it has arrived complete, so a failed or stopped transfer changes nothing.
 #include "actions/DownloadAction.h"
 
+#include "actions/SelfRegistration.h"
 #include "inventory/Scan.h"
 
 namespace {
@@ -120,7 +121,7 @@ void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         entry.Path = target;
         ui.SetPathField(target);
         ui.ShowMessage("Descargado con exito en " + target + ".");
-        ui.RegisterPathField();
+        RegisterLibrary(platform, ui, target);
     } else if (!arrived || stored) {
         // Failed, stopped, or arrived but could not take the old copy's place. A call
         // that reported success without storing anything stays silent.

@@ -3,43 +3,35 @@
 // how a new copy takes the place of an old one without ever losing the copy that worked.
 #pragma once
 
-#include "actions/BindProgress.h"
+#include "actions/ActionUi.h"
 #include "actions/LibraryImage.h"
+#include "actions/Transfer.h"
 #include "inventory/Catalogue.h"
 #include "platform/Platform.h"
 
 #include <string>
 
-// What the download action asks of the main window.
-class TDownloadUi {
+// What the download action asks of the main window besides the common services.
+class TDownloadUi : public TActionUi {
 public:
-    virtual ~TDownloadUi() = default;
     // The confirmation box ("Warning", Yes/No): true only for Yes.
     virtual bool Confirm(const std::string& text) = 0;
-    // The plain message box.
-    virtual void ShowMessage(const std::string& text) = 0;
     // Disables lLibrerias, btnExtra, cmdReRegistrar, cmdRegistrar and cmdDescargar.
     virtual void DisableForAction() = 0;
     // pb1 at position 0 and visible, cmdDetener visible, lDownloading "Descargando..."
     // and visible; repaints the label and the window, then PumpMessages.
     virtual void ShowTransferDisplay() = 0;
-    // DownloadFile: true only when a complete library image was stored under `file`.
+    // Runs the transfer (DownloadFile with the window's progress display): true only when
+    // a complete library image was stored under `file`.
     virtual bool Transfer(const std::string& url, const std::string& file) = 0;
-    virtual void PumpMessages() = 0;
     virtual void SetPathField(const std::string& text) = 0;
-    // cmdRegistrarClick: registers the library named in the path field.
-    virtual void RegisterPathField() = 0;
     // Hides lDownloading, pb1 and cmdDetener.
     virtual void HideTransferDisplay() = 0;
-    virtual void RefreshList() = 0;
     // Enables btnExtra and lLibrerias again (the three command buttons stay disabled).
     virtual void EnableAfterAction() = 0;
     // True once the user closed the window during the transfer.
     virtual bool CloseRequested() = 0;
 };
-
-// Line break of every multi-line message: line feed, then carriage return.
-inline constexpr const char* MESSAGE_BREAK = "\n\r";
 
 // Whether a new file can be created in `dir`: creates and removes dir\temp.chk
 // (create-new, so a leftover temp.chk makes the folder count as not writable).
@@ -55,6 +47,7 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
                                   const TTransferCounts& counts);
 
 // The whole action for the selected `entry`, from disabling the controls to enabling them
-// again. An existing copy stays in place, untouched, until a verified new copy replaces it.
+// again, registering what arrived on the way. An existing copy stays in place, untouched,
+// until a verified new copy replaces it.
 void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
                  const std::string& baseUrl);

@@ -8,26 +8,35 @@
 #include "platform/WinPlatform.h"
 
 namespace {
-HRESULT LastResult = S_OK;
-}
 
-long LastDownloadResult() {
-    return LastResult;
-}
+// BindCallback reports to `transfer` for the scope of one call, and to nothing afterwards.
+class TAttachment {
+public:
+    explicit TAttachment(TTransfer& transfer) {
+        if (BindCallback != nullptr) BindCallback->Attach(&transfer);
+    }
+    ~TAttachment() {
+        if (BindCallback != nullptr) BindCallback->Attach(nullptr);
+    }
+    TAttachment(const TAttachment&) = delete;
+    TAttachment& operator=(const TAttachment&) = delete;
+};
 
-bool DownloadFile(const std::string& url, const std::string& file) {
+} // namespace
+
+bool DownloadFile(TTransfer& transfer, const std::string& url, const std::string& file) {
     TPlatform& platform = WindowsPlatform();
     bool ok = false;
     try {
-        BeginTransferCounts();
-        if (BindCallback != nullptr) BindCallback->ResetCancel();
-        static auto* transfer =
+        TAttachment attached(transfer);
+        transfer.Begin();
+        static auto* download =
             LateBound<decltype(URLDownloadToFileA)>("urlmon.dll", "URLDownloadToFileA");
-        LastResult = transfer != nullptr
-                         ? transfer(nullptr, url.c_str(), file.c_str(), 0, BindCallback)
-                         : E_NOTIMPL;
-        ok = LastResult == S_OK && !DownloadCancelled &&
-             VerifyStoredLibrary(platform, file, LastCounts) == TImageVerdict::Library;
+        transfer.SetResult(download != nullptr
+                               ? download(nullptr, url.c_str(), file.c_str(), 0, BindCallback)
+                               : E_NOTIMPL);
+        ok = transfer.Result() == S_OK && !transfer.Cancelled() &&
+             VerifyStoredLibrary(platform, file, transfer.Counts()) == TImageVerdict::Library;
     } catch (...) {
         ok = false;
     }

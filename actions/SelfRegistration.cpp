@@ -2,72 +2,91 @@
 // the list is rebuilt.
 #include "actions/SelfRegistration.h"
 
+#include <cstdio>
+
 const char* const ServerEntryNames[2] = {"DllUnregisterServer", "DllRegisterServer"};
 
 namespace {
-// Line feed then carriage return: the order every multi-line message of the program uses.
-constexpr const char* LINE_BREAK = "\n\r";
+
+std::string FaultText(uint32_t code, const std::string& path) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(code));
+    return "Error inesperado (excepción 0x" + std::string(hex) + ") al registrar la librería " +
+           path;
+}
+
 } // namespace
 
-void RegisterPathFieldLibrary(TRegistrationHost& host) {
-    const std::string path = host.PathFieldText();
-    if (host.CallServerEntry(path, REGISTER_ENTRY)) {
-        host.PumpMessages();
-        host.ShowMessage("Librería " + path + " ha sido registrada con exito.");
-        host.RefreshList();
+TLibraryFault::TLibraryFault(uint32_t code, const std::string& path)
+    : std::runtime_error(FaultText(code, path)), FCode(code) {}
+
+bool CallServerEntry(TPlatform& platform, const std::string& path, int index) {
+    if (index < 0 || index > 1) return false;
+    const TPlatform::TEntryCall call = platform.CallLibraryEntry(path, ServerEntryNames[index]);
+    using TOutcome = TPlatform::TEntryCall::TOutcome;
+    if (call.Outcome == TOutcome::Faulted) throw TLibraryFault(call.FaultCode, path);
+    return call.Outcome == TOutcome::Returned && call.Result == 0;
+}
+
+void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path) {
+    if (CallServerEntry(platform, path, REGISTER_ENTRY)) {
+        ui.PumpMessages();
+        ui.ShowMessage("Librería " + path + " ha sido registrada con exito.");
+        ui.RefreshList();
     } else {
-        host.ShowMessage("No es posible registrar la librería " + path + ".");
+        ui.ShowMessage("No es posible registrar la librería " + path + ".");
     }
 }
 
-void ReRegisterSelected(TRegistrationHost& host, const TLibraryEntry* entries) {
-    const std::optional<std::size_t> line = host.SelectedLine();
+void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries,
+                        std::optional<std::size_t> line) {
     if (!line || *line >= LIBRARY_COUNT) return;
     const TLibraryEntry& entry = entries[*line];
     if (!entry.NeedsRegistration()) {
-        host.ShowMessage("Esta librería no requiere registrarse.");
+        ui.ShowMessage("Esta librería no requiere registrarse.");
         return;
     }
     if (entry.Path.empty()) {
-        host.ShowMessage("Primero necesitas descargar la librería!");
+        ui.ShowMessage("Primero necesitas descargar la librería!");
         return;
     }
     const std::string path = entry.Path.str();
-    const bool registered = host.CallServerEntry(path, REGISTER_ENTRY);
-    host.PumpMessages();
+    const bool registered = CallServerEntry(platform, path, REGISTER_ENTRY);
+    ui.PumpMessages();
     if (registered) {
-        host.ShowMessage("Librería Registrada!");
-        host.RefreshList();
+        ui.ShowMessage("Librería Registrada!");
+        ui.RefreshList();
     } else {
-        host.ShowMessage("No es posible registrar la librería " + path + ".");
+        ui.ShowMessage("No es posible registrar la librería " + path + ".");
     }
 }
 
-void RegisterAllLibraries(TRegistrationHost& host, const TLibraryEntry* entries) {
+void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries) {
     std::string report;
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         // The loop reads the Paths of the last scan, so it copies each before calling into
         // a library: nothing below may rescan, but the copy keeps the text stable anyway.
         const std::string path = entries[i].Path.str();
-        if (!path.empty() && host.FileExists(path) && host.CallServerEntry(path, REGISTER_ENTRY))
-            report += LINE_BREAK + path + " registrada.";
-        host.PumpMessages();
+        if (!path.empty() && platform.FileExists(path) &&
+            CallServerEntry(platform, path, REGISTER_ENTRY))
+            report += MESSAGE_BREAK + path + " registrada.";
+        ui.PumpMessages();
     }
-    host.ShowMessage(std::string("Resultado:") + LINE_BREAK + report);
-    host.RefreshList();
+    ui.ShowMessage(std::string("Resultado:") + MESSAGE_BREAK + report);
+    ui.RefreshList();
 }
 
-void BrowseAndRegister(TRegistrationHost& host) {
-    const std::optional<std::string> file = host.BrowseForLibrary();
-    if (file && host.FileExists(*file)) {
-        if (host.CallServerEntry(*file, REGISTER_ENTRY)) {
-            host.PumpMessages();
-            host.ShowMessage("Librería " + *file + " registrada!");
+void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui) {
+    const std::optional<std::string> file = ui.BrowseForLibrary();
+    if (file && platform.FileExists(*file)) {
+        if (CallServerEntry(platform, *file, REGISTER_ENTRY)) {
+            ui.PumpMessages();
+            ui.ShowMessage("Librería " + *file + " registrada!");
         } else {
-            host.ShowMessage("No es posible registrar la librería " + *file + "!");
+            ui.ShowMessage("No es posible registrar la librería " + *file + "!");
         }
     }
-    host.RefreshList();
+    ui.RefreshList();
 }
 
 std::string DialogFilter(const std::string& pipeSeparated) {

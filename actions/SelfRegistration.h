@@ -1,12 +1,17 @@
 // The four ways of registering a library through its own DllRegisterServer: the library
 // in the path field, a forced registration of the selected entry, every located catalogue
-// library, and any library the user browses for. The window supplies the host; the
-// decisions and texts live here so native tests can follow every path.
+// library, and any library the user browses for. The decisions and texts live here, over
+// the platform (which loads the library and calls its entry) and a small window interface,
+// so native tests can follow every path.
 #pragma once
 
+#include "actions/ActionUi.h"
 #include "inventory/Catalogue.h"
+#include "platform/Platform.h"
 
+#include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 // Row 0 unregisters, row 1 registers; every command passes 1.
@@ -21,31 +26,38 @@ inline constexpr const char* LIBRARY_FILTER =
 // ended by two NULs.
 std::string DialogFilter(const std::string& pipeSeparated);
 
-// What registration asks of the window and of Windows.
-class TRegistrationHost {
+// A structured exception (an access violation, an illegal instruction...) raised inside a
+// library's entry. The library has been unloaded by the time this is thrown. Its text is
+// what the error box shows.
+class TLibraryFault : public std::runtime_error {
 public:
-    virtual ~TRegistrationHost() = default;
-    // True when ServerEntryNames[index] of the library at `path` was called and returned 0.
-    // A library that faults inside the entry raises TLibraryFault (ServerEntry.h).
-    virtual bool CallServerEntry(const std::string& path, int index) = 0;
-    virtual bool FileExists(const std::string& path) = 0;
-    virtual void PumpMessages() = 0;
-    // The plain message box.
-    virtual void ShowMessage(const std::string& text) = 0;
-    virtual void RefreshList() = 0;
-    // The text of the path field tPath.
-    virtual std::string PathFieldText() = 0;
-    // The selected list line, or nullopt with no selection.
-    virtual std::optional<std::size_t> SelectedLine() = 0;
+    TLibraryFault(uint32_t code, const std::string& path);
+    uint32_t Code() const { return FCode; }
+
+private:
+    uint32_t FCode;
+};
+
+// Calls ServerEntryNames[index] of the library at `path`. True only when the entry exists
+// and returned 0; a library that cannot be loaded, an index without a row, a missing entry
+// and any other result are false. Throws TLibraryFault when the entry faults.
+bool CallServerEntry(TPlatform& platform, const std::string& path, int index);
+
+// What browsing for another library asks of the window besides the common services.
+class TRegistrationUi : public TActionUi {
+public:
     // The file-open dialog for a DLL or OCX; nullopt when cancelled.
     virtual std::optional<std::string> BrowseForLibrary() = 0;
 };
 
-// cmdRegistrarClick: registers the library named in the path field.
-void RegisterPathFieldLibrary(TRegistrationHost& host);
-// cmdReRegistrarClick: registers the selected catalogue entry again.
-void ReRegisterSelected(TRegistrationHost& host, const TLibraryEntry* entries);
+// cmdRegistrarClick: registers the library at `path` (the path field's text), then says
+// so and rebuilds the list, or says that it could not.
+void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path);
+// cmdReRegistrarClick: registers the entry of the selected `line` again (nothing without
+// a selection).
+void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries,
+                        std::optional<std::size_t> line);
 // Registrartodaslaslibreras1Click: every entry whose located file exists, then a report.
-void RegisterAllLibraries(TRegistrationHost& host, const TLibraryEntry* entries);
+void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries);
 // Exploraryregistrarotralibrera1Click: a library the user picks; refreshes also on cancel.
-void BrowseAndRegister(TRegistrationHost& host);
+void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui);

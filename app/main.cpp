@@ -1,5 +1,6 @@
 // The program entry: creates the main window, which scans on creation, shows it and runs
 // the message loop until the window is closed. The command line is not read.
+#include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
 
 #include <commctrl.h>

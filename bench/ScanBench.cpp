@@ -66,6 +66,9 @@ public:
     std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {
         return FInner.ReadFileHead(path, maxBytes);
     }
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
+        return FInner.CallLibraryEntry(library, entry);
+    }
 
 private:
     TPlatform& FInner;

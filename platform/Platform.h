@@ -75,4 +75,20 @@ public:
     };
     virtual std::optional<TFileHead> ReadFileHead(const std::string& path,
                                                   std::size_t maxBytes) = 0;
+
+    // What calling a library's exported entry (no arguments, an HRESULT back) came to.
+    struct TEntryCall {
+        enum class TOutcome {
+            NotLoaded, // LoadLibraryA failed
+            NoEntry,   // the library does not export the entry
+            Returned,  // the entry returned Result
+            Faulted,   // the entry raised structured exception FaultCode
+        };
+        TOutcome Outcome = TOutcome::NotLoaded;
+        int32_t Result = 0;
+        uint32_t FaultCode = 0;
+    };
+    // Loads `library` into this process, calls its entry `entry` under a guard that catches
+    // a fault inside it, and unloads the library again in every case.
+    virtual TEntryCall CallLibraryEntry(const std::string& library, const char* entry) = 0;
 };

@@ -2,6 +2,7 @@
 // the query returns.
 #include "platform/WinPlatform.h"
 
+#include "platform/GuardedCall.h"
 #include "platform/Handles.h"
 
 #include <algorithm>
@@ -95,10 +96,9 @@ public:
     bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
     bool ProbeCreateFile(const std::string& path) override {
-        TFileHandle probe(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      CREATE_NEW,
-                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                      nullptr));
+        TFileHandle probe(
+            CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (!probe) return false;
         probe.reset();
         DeleteFileA(path.c_str()); // already gone through delete-on-close; harmless
@@ -144,6 +144,29 @@ public:
         }
         head.Bytes.resize(done);
         return head;
+    }
+
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
+        TEntryCall call;
+        TModule module(LoadLibraryA(library.c_str()));
+        if (!module) return call;
+        const auto fn = reinterpret_cast<TLibraryEntryFn>(
+            reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));
+        if (fn == nullptr) {
+            call.Outcome = TEntryCall::TOutcome::NoEntry;
+            return call;
+        }
+        HRESULT result = E_FAIL;
+        DWORD code = 0;
+        if (GuardedCall(fn, &result, &code)) {
+            call.Outcome = TEntryCall::TOutcome::Returned;
+            call.Result = result;
+        } else {
+            // The faulting library is still loaded here; the owner unloads it on return.
+            call.Outcome = TEntryCall::TOutcome::Faulted;
+            call.FaultCode = code;
+        }
+        return call;
     }
 };
 

@@ -3,17 +3,11 @@
 
 #include "actions/DownloadFile.h"
 #include "ui/ControlIds.h"
-#include "ui/MessageBoxes.h"
-#include "ui/RegLib.h"
 
 #include <commctrl.h>
 
 bool TDownloadWindow::Confirm(const std::string& text) {
     return AskConfirmation(text);
-}
-
-void TDownloadWindow::ShowMessage(const std::string& text) {
-    FForm.ShowMessage(text);
 }
 
 void TDownloadWindow::DisableForAction() {
@@ -32,35 +26,24 @@ void TDownloadWindow::ShowTransferDisplay() {
     UpdateWindow(FForm.Control(IDC_LDOWNLOADING));
     RedrawWindow(FForm.Handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    FForm.PumpMessages();
+    PumpMessages();
 }
 
 bool TDownloadWindow::Transfer(const std::string& url, const std::string& file) {
     // A close that arrived in the pump before the transfer must not be forgotten when the
     // transfer clears the stop request.
     if (FCloseRequested) return false;
-    return DownloadFile(url, file);
-}
-
-void TDownloadWindow::PumpMessages() {
-    FForm.PumpMessages();
+    TTransfer transfer(this);
+    return DownloadFile(transfer, url, file);
 }
 
 void TDownloadWindow::SetPathField(const std::string& text) {
     SetWindowTextA(FForm.Control(IDC_TPATH), text.c_str());
 }
 
-void TDownloadWindow::RegisterPathField() {
-    FForm.cmdRegistrarClick();
-}
-
 void TDownloadWindow::HideTransferDisplay() {
     for (int id : {IDC_LDOWNLOADING, IDC_PB1, IDC_CMDDETENER})
         ShowWindow(FForm.Control(id), SW_HIDE);
-}
-
-void TDownloadWindow::RefreshList() {
-    FForm.RefreshList();
 }
 
 void TDownloadWindow::EnableAfterAction() {
@@ -82,5 +65,5 @@ void TDownloadWindow::ShowDownloadingText(const std::string& caption) {
 void TDownloadWindow::RepaintAndPump() {
     RedrawWindow(FForm.Handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    FForm.PumpMessages();
+    PumpMessages();
 }

@@ -1,34 +1,27 @@
-// The main window as the download action and the progress notifications see it: the
-// questions and messages, the controls an action disables, and the progress display.
+// The main window as the download action and its progress notifications see it: the
+// questions and messages, the controls the action disables, the progress display, and the
+// transfer itself, which this object runs and owns for the action's duration.
 #pragma once
 
-#include "actions/BindProgress.h"
 #include "actions/DownloadAction.h"
+#include "actions/Transfer.h"
+#include "ui/WindowServices.h"
 
-class TfGeneral;
-
-class TDownloadWindow final : public TDownloadUi, public TProgressView {
+class TDownloadWindow final : public TWindowServices<TDownloadUi>, public TProgressView {
 public:
-    explicit TDownloadWindow(TfGeneral& form) : FForm(form) {}
+    using TWindowServices::TWindowServices;
 
-    // True from the start of a download action to its end.
-    bool Running() const { return FRunning; }
-    void SetRunning(bool running) { FRunning = running; }
     // Closing the window mid-action: the transfer is stopped and the window closes once
     // the action has cleaned up.
     void RequestClose() { FCloseRequested = true; }
 
     // TDownloadUi
     bool Confirm(const std::string& text) override;
-    void ShowMessage(const std::string& text) override;
     void DisableForAction() override;
     void ShowTransferDisplay() override;
     bool Transfer(const std::string& url, const std::string& file) override;
-    void PumpMessages() override;
     void SetPathField(const std::string& text) override;
-    void RegisterPathField() override;
     void HideTransferDisplay() override;
-    void RefreshList() override;
     void EnableAfterAction() override;
     bool CloseRequested() override { return FCloseRequested; }
 
@@ -38,7 +31,5 @@ public:
     void RepaintAndPump() override;
 
 private:
-    TfGeneral& FForm;
-    bool FRunning = false;
     bool FCloseRequested = false;
 };

@@ -2,6 +2,7 @@
 #include "ui/KeyRules.h"
 
 #include "ui/ControlIds.h"
+#include "ui/Layout.h"
 
 #include <array>
 #include <cctype>
@@ -15,17 +16,6 @@ constexpr std::array<int, 4> DefaultButtons = {IDC_CMDREGISTRAR, IDC_CMDDESCARGA
 constexpr std::array<int, 8> TabOrder = {IDC_LLIBRERIAS,     IDC_CMDDESCARGAR, IDC_CMDREGISTRAR,
                                          IDC_CMDREREGISTRAR, IDC_CMDDETENER,   IDC_BTNEXTRA,
                                          IDC_TPATH,          IDC_TVERSION};
-
-struct TButtonCaption {
-    int Id;
-    const char* Caption;
-};
-// Captions as the buttons carry them; the window's layout uses the same texts.
-constexpr std::array<TButtonCaption, 5> Captions = {{{IDC_CMDDESCARGAR, "&Descargar"},
-                                                     {IDC_CMDDETENER, "&Detener"},
-                                                     {IDC_CMDREGISTRAR, "&Registrar"},
-                                                     {IDC_CMDREREGISTRAR, "&Forzar registro"},
-                                                     {IDC_BTNEXTRA, "[...]"}}};
 
 bool IsButton(int id) {
     for (int b : Buttons)
@@ -59,8 +49,9 @@ char AccessKeyOf(const std::string& caption) {
 std::optional<int> AccessKeyTarget(char key, const TUsable& usable) {
     const char wanted = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
     if (wanted == 0) return std::nullopt;
-    for (const TButtonCaption& b : Captions)
-        if (AccessKeyOf(b.Caption) == wanted && usable(b.Id)) return b.Id;
+    // In the order of Buttons, so cmdDescargar answers D before cmdDetener when both could.
+    for (int id : Buttons)
+        if (AccessKeyOf(CaptionOf(id)) == wanted && usable(id)) return id;
     return std::nullopt;
 }
 

@@ -1,9 +1,7 @@
-// The control table of the main window and the window styles of each kind of control.
+// The control table of the main window.
 #include "ui/Layout.h"
 
 #include "ui/ControlIds.h"
-
-#include <commctrl.h>
 
 namespace {
 using K = TControlKind;
@@ -40,54 +38,7 @@ const TControlRow* FindControlRow(int id) {
     return nullptr;
 }
 
-const char* WindowClassOf(TControlKind kind) {
-    switch (kind) {
-    case K::Label:
-    case K::Link:
-        return "STATIC";
-    case K::List:
-        return "LISTBOX";
-    case K::Panel:
-        return PANEL_CLASS;
-    case K::Button:
-        return "BUTTON";
-    case K::ReadOnlyEdit:
-        return "EDIT";
-    case K::ProgressBar:
-        return PROGRESS_CLASSA;
-    }
-    return "STATIC";
-}
-
-DWORD StyleOf(const TControlRow& row) {
-    DWORD style = WS_CHILD;
-    if (row.Visible) style |= WS_VISIBLE;
-    if (!row.Enabled) style |= WS_DISABLED;
-    switch (row.Kind) {
-    case K::Label:
-        return style | SS_LEFT | SS_NOPREFIX;
-    // Drawn by the window (lime on black, bold, centred both ways on one line), since the
-    // static control's own centring is not reliable under Wine; SS_NOTIFY so that clicks
-    // reach the window. Its text stays readable through WM_GETTEXT.
-    case K::Link:
-        return style | SS_OWNERDRAW | SS_NOTIFY;
-    // Owner-drawn for the 2-pixel indent and the clipping, yet with its strings kept so
-    // that LB_GETTEXT works for screen readers and the test driver.
-    case K::List:
-        return style | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-               LBS_NOINTEGRALHEIGHT;
-    case K::Panel:
-        return style;
-    case K::Button:
-        return style | WS_TABSTOP | BS_PUSHBUTTON;
-    case K::ReadOnlyEdit:
-        return style | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL;
-    case K::ProgressBar:
-        return style;
-    }
-    return style;
-}
-
-DWORD ExStyleOf(TControlKind kind) {
-    return kind == K::List || kind == K::ReadOnlyEdit ? WS_EX_CLIENTEDGE : 0;
+const char* CaptionOf(int id) {
+    const TControlRow* row = FindControlRow(id);
+    return row ? row->Caption : "";
 }

@@ -2,8 +2,6 @@
 // and a table shows them at a glance next to the control ids.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
 
 enum class TControlKind { Label, List, Panel, Button, ReadOnlyEdit, ProgressBar, Link };
@@ -37,11 +35,5 @@ extern const std::size_t LayoutCount;
 // The row of control `id`; nullptr when there is none.
 const TControlRow* FindControlRow(int id);
 
-// Window class, styles and extended styles of a control kind.
-const char* WindowClassOf(TControlKind kind);
-DWORD StyleOf(const TControlRow& row);
-DWORD ExStyleOf(TControlKind kind);
-
-// The window class registered for panels (a raised one-pixel bevel that passes its
-// children's colour requests on to the window).
-inline constexpr const char* PANEL_CLASS = "TPanel";
+// The caption of control `id` as its row gives it; "" for a control without a row.
+const char* CaptionOf(int id);

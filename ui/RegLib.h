@@ -1,25 +1,31 @@
-// The main window, TfGeneral: its controls, popup menu, keyboard rules and event handlers,
-// and the services every action uses (RefreshList, PumpMessages, the message boxes).
+// The main window, TfGeneral: what the program entry, the message loop and the window's
+// action adapters see of it. Its parts live in files by job: WindowCreation.cpp (class,
+// controls, FormCreate), WindowProcedure.cpp (messages and their dispatch), Drawing.cpp
+// (owner-drawn lines and colours), CreditsLine.cpp, Keyboard.cpp (Enter, Tab, access keys,
+// type-ahead), PopupMenu.cpp (pm1), LibraryList.cpp (refresh and selection), and the
+// handlers of each action (RegistrationHandlers.cpp, DownloadHandlers.cpp).
 #pragma once
 
-#include "actions/SelfRegistration.h"
 #include "platform/Handles.h"
 #include "ui/TypeAhead.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
-class TfGeneral final : public TRegistrationHost {
+class TDownloadWindow;
+
+class TfGeneral final {
 public:
     TfGeneral() = default;
     TfGeneral(const TfGeneral&) = delete;
     TfGeneral& operator=(const TfGeneral&) = delete;
-    ~TfGeneral() override;
+    ~TfGeneral();
 
-    // Registers the window class, creates the window with its controls (hidden) and runs
-    // FormCreate; the window is shown by Show once the first scan is done.
+    // Registers the window classes, creates the window with its controls (hidden) and
+    // runs FormCreate; the window is shown by Show once the first scan is done.
     bool Create(HINSTANCE instance);
     void Show();
 
@@ -28,17 +34,40 @@ public:
 
     // Empties the list, scans the catalogue into it and describes the running Windows.
     // Leaves the path and version fields and the buttons as they were.
-    void RefreshList() override;
-    // The check mark of the "download into the current directory" item.
-    bool ForceHere() const;
+    void RefreshList();
     // Sets a label's caption and sizes the label to its text.
     void SetLabelCaption(int id, const std::string& text);
     // The keyboard rules of the window (Enter, Escape, Tab, Alt+letter) for a message
     // about to be dispatched; true when the message was handled and must not be.
     bool PreTranslate(const MSG& message);
 
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id, int code);
+    void CreateControls();
+    void BuildPopupMenu();
+
+    // Drawing and colours.
+    HFONT FontFor(int height, bool bold);
+    void DrawListLine(const DRAWITEMSTRUCT& item);
+    void DrawCredits(const DRAWITEMSTRUCT& item);
+    LRESULT ColourStatic(HDC dc, HWND control);
+    void SetVersionColour(uint32_t colour);
+
+    // Keyboard.
+    void ListChar(char typed);
+    bool Usable(int id) const;
+
+    std::string ControlText(int id) const;
+    std::optional<std::size_t> SelectedLine() const;
+    // The check mark of the "download into the current directory" item.
+    bool ForceHere() const;
+
     // Event handlers.
     void FormCreate();
+    bool FormCloseQuery();
     void lLibreriasClick();
     void btnExtraClick();
     void mnuRefreshClick();
@@ -48,36 +77,8 @@ public:
     void cmdReRegistrarClick();
     void Registrartodaslaslibreras1Click();
     void Exploraryregistrarotralibrera1Click();
-    // The download's handlers and hooks (RegLibDownload.cpp).
     void cmdDescargarClick();
     void cmdDetenerClick();
-    // Called by FormCreate between the caption and the first RefreshList.
-    void CreateBindCallback();
-    // Asked when the user closes the window; false keeps it open.
-    bool FormCloseQuery();
-
-    // TRegistrationHost
-    bool CallServerEntry(const std::string& path, int index) override;
-    bool FileExists(const std::string& path) override;
-    void PumpMessages() override;
-    void ShowMessage(const std::string& text) override;
-    std::string PathFieldText() override;
-    std::optional<std::size_t> SelectedLine() override;
-    std::optional<std::string> BrowseForLibrary() override;
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
-    void OnCommand(int id, int code);
-    void DrawListLine(const DRAWITEMSTRUCT& item);
-    void DrawCredits(const DRAWITEMSTRUCT& item);
-    LRESULT ColourStatic(HDC dc, HWND control);
-    void ListChar(char typed);
-    HFONT FontFor(int height, bool bold);
-    bool Usable(int id) const;
-    std::string ControlText(int id) const;
 
     HWND FHandle = nullptr;
     HWND FLastFocus = nullptr;
@@ -90,15 +91,9 @@ private:
     TGdiObject FVersionBrush;
     TGdiObject FBlackBrush;
     TTypeAhead FTypeAhead;
+    // The download action while it runs (its questions, display and close request).
+    TDownloadWindow* FDownload = nullptr;
 };
 
 // The one main window of the run.
 extern TfGeneral* fGeneral;
-
-// Handles every message already waiting for this program and returns as soon as none is
-// left, without waiting for new ones.
-void PumpMessages();
-// The message loop until the window is closed; returns the program's exit code.
-int RunMessageLoop();
-// " v" + the four numbers of this executable's file version, or "" when it has none.
-std::string GetProgramVersionSuffix();

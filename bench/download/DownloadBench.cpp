@@ -67,9 +67,10 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     TBenchView view;
-    CreateBindCallback(&view);
+    CreateBindCallback();
 
     std::vector<double> bare, ours, callbackOnly;
+    TTransfer transfer(&view);
     unsigned notifications = 0;
     for (int round = 0; round < rounds; ++round) {
         const std::string bareFile = folder + "\\bare.dll", ourFile = folder + "\\ours.dll";
@@ -83,22 +84,23 @@ int main(int argc, char** argv) {
             if (bareTurn)
                 result = URLDownloadToFileA(nullptr, url.c_str(), bareFile.c_str(), 0, nullptr);
             else
-                stored = DownloadFile(url, ourFile);
+                stored = DownloadFile(transfer, url, ourFile);
             (bareTurn ? bare : ours).push_back(SecondsNow() - start);
             if (!bareTurn) notifications = view.Notifications;
         }
         // Where the difference goes: the same call with the callback but no display.
-        ProgressView = nullptr;
+        TTransfer silent;
+        BindCallback->Attach(&silent);
         const std::string callbackFile = folder + "\\callback.dll";
         const double start = SecondsNow();
         URLDownloadToFileA(nullptr, url.c_str(), callbackFile.c_str(), 0, BindCallback);
         callbackOnly.push_back(SecondsNow() - start);
+        BindCallback->Attach(nullptr);
         DeleteFileA(callbackFile.c_str());
-        ProgressView = &view;
         if (result != S_OK || !stored) {
             std::fprintf(stderr, "round %d failed: bare 0x%08lX, DownloadFile %d (0x%08lX)\n",
                          round, static_cast<unsigned long>(result), stored ? 1 : 0,
-                         static_cast<unsigned long>(LastDownloadResult()));
+                         static_cast<unsigned long>(transfer.Result()));
             return 1;
         }
         DeleteFileA(bareFile.c_str());

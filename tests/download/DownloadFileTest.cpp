@@ -15,13 +15,10 @@ namespace {
 struct DownloadFileTest : ::testing::Test {
     TScopedFolder Folder;
     void SetUp() override {
-        CreateBindCallback(nullptr);
+        CreateBindCallback();
         ResetServer();
     }
-    void TearDown() override {
-        ProgressView = nullptr;
-        ResetServer();
-    }
+    void TearDown() override { ResetServer(); }
 };
 
 // A display that presses the stop button from inside the pump, as a click would arrive.
@@ -57,8 +54,9 @@ TEST_F(DownloadFileTest, StoresOnlyACompleteLibrary) {
         SCOPED_TRACE(std::string(c.mode) + c.extra);
         SetServerMode("ZLIB.DLL", c.mode, c.extra);
         const std::string file = Folder / "ZLIB.DLL.part";
-        EXPECT_EQ(DownloadFile(LibServerBase() + "ZLIB.DLL", file), c.stored)
-            << std::hex << LastDownloadResult();
+        TTransfer transfer;
+        EXPECT_EQ(DownloadFile(transfer, LibServerBase() + "ZLIB.DLL", file), c.stored)
+            << std::hex << transfer.Result();
         if (c.stored)
             EXPECT_EQ(ReadWholeFile(file), good);
         else
@@ -69,7 +67,8 @@ TEST_F(DownloadFileTest, StoresOnlyACompleteLibrary) {
 
 TEST_F(DownloadFileTest, UnknownNameOnTheServerFails) {
     const std::string file = Folder / "NOSUCH.DLL";
-    EXPECT_FALSE(DownloadFile(LibServerBase() + "NOSUCH.DLL", file));
+    TTransfer transfer;
+    EXPECT_FALSE(DownloadFile(transfer, LibServerBase() + "NOSUCH.DLL", file));
     EXPECT_FALSE(FileExistsAt(file));
 }
 
@@ -77,32 +76,34 @@ TEST_F(DownloadFileTest, RefusedConnectionFails) {
     const std::string file = Folder / "ZLIB.DLL";
     const std::string url =
         "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/libs/ZLIB.DLL";
-    EXPECT_FALSE(DownloadFile(url, file));
-    EXPECT_NE(LastDownloadResult(), S_OK);
+    TTransfer transfer;
+    EXPECT_FALSE(DownloadFile(transfer, url, file));
+    EXPECT_NE(transfer.Result(), S_OK);
     EXPECT_FALSE(FileExistsAt(file));
 }
 
 TEST_F(DownloadFileTest, StopEndsATricklingTransferWithNothingLeft) {
     TStopAfter view;
     view.StopAt = 3;
-    ProgressView = &view;
+    TTransfer transfer(&view);
     SetServerMode("ZLIB.DLL", "trickle", "&chunk=256&interval=50");
     const std::string file = Folder / "ZLIB.DLL.part";
-    EXPECT_FALSE(DownloadFile(LibServerBase() + "ZLIB.DLL", file));
+    EXPECT_FALSE(DownloadFile(transfer, LibServerBase() + "ZLIB.DLL", file));
     // urlmon may report once more while it winds down; the file has 14 chunks to go.
     EXPECT_LE(view.Pumps, 5u) << "the transfer went on after the stop";
     EXPECT_FALSE(FileExistsAt(file));
-    EXPECT_TRUE(DownloadCancelled) << "the stop request stays until the next transfer";
+    EXPECT_TRUE(transfer.Cancelled()) << "the stop request stays until the next transfer";
+    EXPECT_EQ(BindCallback->Attached(), nullptr) << "the callback still reports to it";
 
     // The next transfer starts with the request cleared.
     view.StopAt = 0;
     SetServerMode("ZLIB.DLL", "ok");
-    EXPECT_TRUE(DownloadFile(LibServerBase() + "ZLIB.DLL", file));
-    EXPECT_FALSE(DownloadCancelled);
+    EXPECT_TRUE(DownloadFile(transfer, LibServerBase() + "ZLIB.DLL", file));
+    EXPECT_FALSE(transfer.Cancelled());
 }
 
 TEST(BindStatusCallbackSlots, AnswerAsTheTransferExpects) {
-    CreateBindCallback(nullptr);
+    CreateBindCallback();
     IBindStatusCallback* callback = BindCallback;
     const LONG start = BindCallback->RefCount();
 
@@ -135,9 +136,17 @@ TEST(BindStatusCallbackSlots, AnswerAsTheTransferExpects) {
     EXPECT_EQ(callback->OnDataAvailable(0, 0, nullptr, nullptr), E_NOTIMPL);
     EXPECT_EQ(callback->OnObjectAvailable(IID_IUnknown, nullptr), E_NOTIMPL);
 
-    BindCallback->ResetCancel();
+    // The stop request is the attached transfer's; with none attached there is nothing to
+    // stop and a notification goes unanswered.
+    BindCallback->CancelDownload();
+    EXPECT_EQ(callback->OnProgress(1, 2, 0, nullptr), S_OK);
+    TTransfer transfer;
+    BindCallback->Attach(&transfer);
     EXPECT_EQ(callback->OnProgress(1, 2, 0, nullptr), S_OK);
     BindCallback->CancelDownload();
+    EXPECT_TRUE(transfer.Cancelled());
     EXPECT_EQ(callback->OnProgress(1, 2, 0, nullptr), E_ABORT);
     BindCallback->ResetCancel();
+    EXPECT_EQ(callback->OnProgress(2, 2, 0, nullptr), S_OK);
+    BindCallback->Attach(nullptr);
 }

@@ -70,7 +70,6 @@ struct TScriptedUi : TDownloadUi {
     }
     void PumpMessages() override {}
     void SetPathField(const std::string& text) override { Log.push_back("path " + text); }
-    void RegisterPathField() override { Log.push_back("register"); }
     void HideTransferDisplay() override { Log.push_back("hide progress"); }
     void RefreshList() override { Log.push_back("refresh"); }
     void EnableAfterAction() override { Log.push_back("enable"); }
@@ -93,12 +92,22 @@ void PutOld(TFakePlatform& p, const std::string& file) {
     p.Contents[TFakePlatform::Upper(file)] = OldBytes;
 }
 
-std::vector<std::string> Downloaded(const std::string& dir, const std::string& name) {
+// The transfer, the success message and the registration of what arrived (which fails
+// unless the machine can load it), then the display hidden and the list rebuilt.
+std::vector<std::string> Downloaded(const std::string& dir, const std::string& name,
+                                    bool registers = false) {
     const std::string file = dir + "\\" + name;
-    return {"show progress", "get " + Base + name + " -> " + file + ".part",
-            "path " + file,  Said("Descargado con exito en " + file + "."),
-            "register",      "hide progress",
-            "refresh"};
+    std::vector<std::string> log = {"show progress", "get " + Base + name + " -> " + file + ".part",
+                                    "path " + file, Said("Descargado con exito en " + file + ".")};
+    if (registers) {
+        log.push_back(Said("Librería " + file + " ha sido registrada con exito."));
+        log.push_back("refresh");
+    } else {
+        log.push_back(Said("No es posible registrar la librería " + file + "."));
+    }
+    log.push_back("hide progress");
+    log.push_back("refresh");
+    return log;
 }
 std::vector<std::string> Then(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -134,6 +143,11 @@ void RunCase(const TCase& c) {
     for (const auto& [file, version] : platform.Files)
         EXPECT_EQ(file.find(".PART"), std::string::npos) << c.what << ": left " << file;
     EXPECT_EQ(entry->Path.str(), c.path) << c.what;
+    // Only a placed copy is loaded for registration, and only from where it was placed.
+    const std::vector<std::string> registered =
+        c.path.empty() ? std::vector<std::string>{}
+                       : std::vector<std::string>{c.path + " DllRegisterServer"};
+    EXPECT_EQ(platform.EntryCalls, registered) << c.what;
 }
 
 } // namespace
@@ -173,12 +187,13 @@ TEST(DownloadAction, ChoosesTheDestination) {
          false,
          [&](TFakePlatform& p, TScriptedUi& ui) {
              PutOld(p, Sys + "\\MSCOMCTL.OCX");
+             p.Registers(Sys + "\\MSCOMCTL.OCX");
              ui.Answers = {true};
              ui.DuringTransfer = [&p] {
                  EXPECT_EQ(p.Contents[TFakePlatform::Upper(Sys + "\\MSCOMCTL.OCX")], OldBytes);
              };
          },
-         Then({Ask(Sys + "\\MSCOMCTL.OCX")}, Downloaded(Sys, "MSCOMCTL.OCX")),
+         Then({Ask(Sys + "\\MSCOMCTL.OCX")}, Downloaded(Sys, "MSCOMCTL.OCX", true)),
          {},
          {Sys + "\\MSCOMCTL.OCX"},
          Sys + "\\MSCOMCTL.OCX"},

@@ -10,14 +10,17 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 class TFakePlatform : public TPlatform {
 public:
-    std::map<std::string, std::string> Registry; // "key" or "key|value" -> bytes
+    std::map<std::string, std::string> Registry;               // "key" or "key|value" -> bytes
     std::map<std::string, std::optional<TVersionParts>> Files; // upper-cased path -> version
-    std::set<std::string> Undeletable;                          // upper-cased paths
+    std::set<std::string> Undeletable;                         // upper-cased paths
     std::map<std::string, std::string> Contents; // upper-cased path -> bytes (empty if unset)
-    std::set<std::string> UnwritableFolders;                    // upper-cased, no trailing "\"
+    std::set<std::string> UnwritableFolders;     // upper-cased, no trailing "\"
+    std::map<std::string, TEntryCall> Entries;   // upper-cased library path -> what its entry does
+    std::vector<std::string> EntryCalls;         // "<path> <entry>" of every call, in order
     std::string SystemDir = "C:\\WINDOWS\\system32";
     std::string CurrentDir = "C:\\Program Files\\Client";
     std::optional<TOsVersion> Os = TOsVersion{2, 6, 1, "Service Pack 1"};
@@ -82,5 +85,14 @@ public:
         if (!HasFile(path)) return std::nullopt;
         const std::string& bytes = Contents[Upper(path)];
         return TFileHead{bytes.substr(0, maxBytes), bytes.size()};
+    }
+    // A library without an outcome of its own cannot be loaded.
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
+        EntryCalls.push_back(library + " " + entry);
+        auto it = Entries.find(Upper(library));
+        return it == Entries.end() ? TEntryCall{} : it->second;
+    }
+    void Registers(const std::string& library) {
+        Entries[Upper(library)] = {TEntryCall::TOutcome::Returned, 0, 0};
     }
 };

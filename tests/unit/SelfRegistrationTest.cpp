@@ -1,47 +1,49 @@
-// The registration commands against a recording host: which libraries are called, what
-// the user is told, and when the list is rebuilt.
+// The registration commands on an in-memory machine with a recording window: which
+// libraries are called, what the user is told, and when the list is rebuilt.
 #include "actions/SelfRegistration.h"
+
+#include "FakePlatform.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
-class TRecordingHost : public TRegistrationHost {
-public:
-    std::set<std::string> Files;         // existing files
-    std::map<std::string, bool> Results; // CallServerEntry result per path
-    std::set<std::string> Faulting;      // paths whose entry faults
-    std::string PathField;
-    std::optional<std::size_t> Selection;
-    std::optional<std::string> Browsed;
-    std::vector<std::string> Log; // "call <path> <index>", "pump", "msg <text>", "refresh"
+using TLog = std::vector<std::string>;
+using TOutcome = TPlatform::TEntryCall::TOutcome;
 
-    bool CallServerEntry(const std::string& path, int index) override {
-        Log.push_back("call " + path + " " + std::to_string(index));
-        if (Faulting.count(path)) throw std::runtime_error("fault in " + path);
-        auto it = Results.find(path);
-        return it != Results.end() && it->second;
+// One log for the window and the machine, so the order of calls and messages shows.
+struct TMachine : TFakePlatform {
+    TLog Log;
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
+        Log.push_back("call " + library + " " + entry);
+        return TFakePlatform::CallLibraryEntry(library, entry);
     }
-    bool FileExists(const std::string& path) override { return Files.count(path) != 0; }
-    void PumpMessages() override { Log.push_back("pump"); }
-    void ShowMessage(const std::string& text) override { Log.push_back("msg " + text); }
-    void RefreshList() override { Log.push_back("refresh"); }
-    std::string PathFieldText() override { return PathField; }
-    std::optional<std::size_t> SelectedLine() override { return Selection; }
-    std::optional<std::string> BrowseForLibrary() override {
-        Log.push_back("browse");
-        return Browsed;
+    void Set(const std::string& library, TOutcome outcome, int32_t result = 0, uint32_t fault = 0) {
+        Entries[Upper(library)] = {outcome, result, fault};
     }
 };
 
-using TLog = std::vector<std::string>;
+class TRecordingUi : public TRegistrationUi {
+public:
+    explicit TRecordingUi(TLog& log) : FLog(log) {}
+    std::optional<std::string> Browsed;
+    void PumpMessages() override { FLog.push_back("pump"); }
+    void ShowMessage(const std::string& text) override { FLog.push_back("msg " + text); }
+    void RefreshList() override { FLog.push_back("refresh"); }
+    std::optional<std::string> BrowseForLibrary() override {
+        FLog.push_back("browse");
+        return Browsed;
+    }
+
+private:
+    TLog& FLog;
+};
 
 const std::string A = "C:\\W\\MSINET.OCX";
+const std::string REG = " DllRegisterServer";
 
 std::size_t IndexOf(const char* name) {
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i)
@@ -57,23 +59,70 @@ TEST(SelfRegistration, EntryNames) {
     EXPECT_STREQ(ServerEntryNames[REGISTER_ENTRY], "DllRegisterServer");
 }
 
+TEST(SelfRegistration, CallServerEntryCountsOnlyAnEntryReturningZero) {
+    struct TCase {
+        const char* what;
+        TOutcome outcome;
+        int32_t result;
+        int index;
+        bool expected;
+        TLog calls;
+    };
+    const TCase cases[] = {
+        {"returns 0", TOutcome::Returned, 0, 1, true, {A + REG}},
+        {"returns 1", TOutcome::Returned, 1, 1, false, {A + REG}},
+        {"returns E_FAIL",
+         TOutcome::Returned,
+         static_cast<int32_t>(0x80004005),
+         1,
+         false,
+         {A + REG}},
+        {"no entry", TOutcome::NoEntry, 0, 1, false, {A + REG}},
+        {"not loadable", TOutcome::NotLoaded, 0, 1, false, {A + REG}},
+        {"row 0 unregisters", TOutcome::Returned, 0, 0, true, {A + " DllUnregisterServer"}},
+        {"no such row: nothing loaded", TOutcome::Returned, 0, 2, false, {}},
+        {"negative row: nothing loaded", TOutcome::Returned, 0, -1, false, {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFakePlatform machine;
+        machine.Entries[TFakePlatform::Upper(A)] = {c.outcome, c.result, 0};
+        EXPECT_EQ(CallServerEntry(machine, A, c.index), c.expected);
+        EXPECT_EQ(machine.EntryCalls, c.calls);
+    }
+}
+
+TEST(SelfRegistration, AFaultInsideTheEntryIsReportedWithItsCodeAndPath) {
+    TMachine machine;
+    machine.Set(A, TOutcome::Faulted, 0, 0xC0000005u);
+    try {
+        CallServerEntry(machine, A, REGISTER_ENTRY);
+        FAIL() << "no fault reported";
+    } catch (const TLibraryFault& fault) {
+        EXPECT_EQ(fault.Code(), 0xC0000005u);
+        EXPECT_EQ(std::string(fault.what()),
+                  "Error inesperado (excepción 0xC0000005) al registrar la librería " + A);
+    }
+}
+
 TEST(SelfRegistration, RegisterPathField) {
-    TRecordingHost ok;
-    ok.PathField = A;
-    ok.Results[A] = true;
-    RegisterPathFieldLibrary(ok);
-    EXPECT_EQ(ok.Log, (TLog{"call " + A + " 1", "pump",
+    TMachine ok;
+    ok.Set(A, TOutcome::Returned);
+    TRecordingUi okUi(ok.Log);
+    RegisterLibrary(ok, okUi, A);
+    EXPECT_EQ(ok.Log, (TLog{"call " + A + REG, "pump",
                             "msg Librería " + A + " ha sido registrada con exito.", "refresh"}));
 
-    TRecordingHost failing; // no entry, entry returning 1, not loadable: all the same
-    failing.PathField = A;
-    RegisterPathFieldLibrary(failing);
+    TMachine failing; // no entry, entry returning 1, not loadable: all the same
+    TRecordingUi failingUi(failing.Log);
+    RegisterLibrary(failing, failingUi, A);
     EXPECT_EQ(failing.Log,
-              (TLog{"call " + A + " 1", "msg No es posible registrar la librería " + A + "."}));
+              (TLog{"call " + A + REG, "msg No es posible registrar la librería " + A + "."}));
 
-    TRecordingHost empty; // the path field is what counts, even when empty
-    RegisterPathFieldLibrary(empty);
-    EXPECT_EQ(empty.Log, (TLog{"call  1", "msg No es posible registrar la librería ."}));
+    TMachine empty; // the path field is what counts, even when empty
+    TRecordingUi emptyUi(empty.Log);
+    RegisterLibrary(empty, emptyUi, "");
+    EXPECT_EQ(empty.Log, (TLog{"call " + REG, "msg No es posible registrar la librería ."}));
 }
 
 TEST(SelfRegistration, ReRegisterSelected) {
@@ -98,19 +147,19 @@ TEST(SelfRegistration, ReRegisterSelected) {
         {"registered",
          msinet,
          true,
-         {"call " + A + " 1", "pump", "msg Librería Registrada!", "refresh"}},
+         {"call " + A + REG, "pump", "msg Librería Registrada!", "refresh"}},
         {"failed",
          msinet,
          false,
-         {"call " + A + " 1", "pump", "msg No es posible registrar la librería " + A + "."}},
+         {"call " + A + REG, "pump", "msg No es posible registrar la librería " + A + "."}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
-        TRecordingHost host;
-        host.Selection = c.line;
-        host.Results[A] = c.result;
-        ReRegisterSelected(host, Libraries);
-        EXPECT_EQ(host.Log, c.log);
+        TMachine machine;
+        machine.Set(A, TOutcome::Returned, c.result ? 0 : 1);
+        TRecordingUi ui(machine.Log);
+        ReRegisterSelected(machine, ui, Libraries, c.line);
+        EXPECT_EQ(machine.Log, c.log);
     }
 }
 
@@ -121,33 +170,38 @@ TEST(SelfRegistration, RegisterAllReportsSuccessesOnly) {
     Libraries[2].Path = gone; // located by the last scan, deleted since
     Libraries[3].Path = bad;
     Libraries[14].Path = b;
-    TRecordingHost host;
-    host.Files = {A, bad, b};
-    host.Results = {{A, true}, {bad, false}, {b, true}};
-    RegisterAllLibraries(host, Libraries);
+    TMachine machine;
+    for (const std::string& f : {A, bad, b})
+        machine.AddFile(f, std::nullopt);
+    machine.Set(A, TOutcome::Returned);
+    machine.Set(bad, TOutcome::Returned, 1);
+    machine.Set(b, TOutcome::Returned);
+    TRecordingUi ui(machine.Log);
+    RegisterAllLibraries(machine, ui, Libraries);
 
     TLog calls;
     int pumps = 0;
-    for (const std::string& line : host.Log) {
+    for (const std::string& line : machine.Log) {
         if (line.rfind("call ", 0) == 0) calls.push_back(line);
         pumps += line == "pump";
     }
-    EXPECT_EQ(calls, (TLog{"call " + A + " 1", "call " + bad + " 1", "call " + b + " 1"}));
+    EXPECT_EQ(calls, (TLog{"call " + A + REG, "call " + bad + REG, "call " + b + REG}));
     EXPECT_EQ(pumps, static_cast<int>(LIBRARY_COUNT));
-    ASSERT_GE(host.Log.size(), 2u);
+    ASSERT_GE(machine.Log.size(), 2u);
     // Each report line starts with line feed + carriage return, so the report begins with
     // an empty line after the heading.
-    EXPECT_EQ(host.Log[host.Log.size() - 2],
+    EXPECT_EQ(machine.Log[machine.Log.size() - 2],
               "msg Resultado:\n\r\n\r" + A + " registrada.\n\r" + b + " registrada.");
-    EXPECT_EQ(host.Log.back(), "refresh");
+    EXPECT_EQ(machine.Log.back(), "refresh");
 }
 
 TEST(SelfRegistration, RegisterAllWithNothingLocated) {
     ResetLibraries();
-    TRecordingHost host;
-    RegisterAllLibraries(host, Libraries);
-    EXPECT_EQ(host.Log[host.Log.size() - 2], "msg Resultado:\n\r");
-    EXPECT_EQ(host.Log.back(), "refresh");
+    TMachine machine;
+    TRecordingUi ui(machine.Log);
+    RegisterAllLibraries(machine, ui, Libraries);
+    EXPECT_EQ(machine.Log[machine.Log.size() - 2], "msg Resultado:\n\r");
+    EXPECT_EQ(machine.Log.back(), "refresh");
 }
 
 TEST(SelfRegistration, BrowseAndRegister) {
@@ -164,39 +218,39 @@ TEST(SelfRegistration, BrowseAndRegister) {
          f,
          true,
          true,
-         {"browse", "call " + f + " 1", "pump", "msg Librería " + f + " registrada!", "refresh"}},
+         {"browse", "call " + f + REG, "pump", "msg Librería " + f + " registrada!", "refresh"}},
         {"failed",
          f,
          true,
          false,
-         {"browse", "call " + f + " 1", "msg No es posible registrar la librería " + f + "!",
+         {"browse", "call " + f + REG, "msg No es posible registrar la librería " + f + "!",
           "refresh"}},
         {"vanished after the dialog", f, false, true, {"browse", "refresh"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
-        TRecordingHost host;
-        host.Browsed = c.browsed;
-        if (c.exists) host.Files.insert(f);
-        host.Results[f] = c.result;
-        BrowseAndRegister(host);
-        EXPECT_EQ(host.Log, c.log);
+        TMachine machine;
+        if (c.exists) machine.AddFile(f, std::nullopt);
+        machine.Set(f, TOutcome::Returned, c.result ? 0 : 1);
+        TRecordingUi ui(machine.Log);
+        ui.Browsed = c.browsed;
+        BrowseAndRegister(machine, ui);
+        EXPECT_EQ(machine.Log, c.log);
     }
 }
 
 TEST(SelfRegistration, AFaultEndsTheCommandWithoutMessageOrRefresh) {
-    TRecordingHost host;
-    host.PathField = A;
-    host.Faulting = {A};
-    EXPECT_THROW(RegisterPathFieldLibrary(host), std::runtime_error);
-    EXPECT_EQ(host.Log, (TLog{"call " + A + " 1"}));
+    TMachine machine;
+    machine.Set(A, TOutcome::Faulted, 0, 0xC0000005u);
+    machine.AddFile(A, std::nullopt);
+    TRecordingUi ui(machine.Log);
+    EXPECT_THROW(RegisterLibrary(machine, ui, A), TLibraryFault);
+    EXPECT_EQ(machine.Log, (TLog{"call " + A + REG}));
 
-    TRecordingHost browsing;
-    browsing.Browsed = A;
-    browsing.Files = {A};
-    browsing.Faulting = {A};
-    EXPECT_THROW(BrowseAndRegister(browsing), std::runtime_error);
-    EXPECT_EQ(browsing.Log, (TLog{"browse", "call " + A + " 1"}));
+    machine.Log.clear();
+    ui.Browsed = A;
+    EXPECT_THROW(BrowseAndRegister(machine, ui), TLibraryFault);
+    EXPECT_EQ(machine.Log, (TLog{"browse", "call " + A + REG}));
 }
 
 TEST(SelfRegistration, DialogFilter) {

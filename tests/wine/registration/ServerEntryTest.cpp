@@ -1,7 +1,6 @@
-// CallServerEntry on real libraries under Wine: the stand-ins register, fail, lack the
+// CallServerEntry over the real platform under Wine: the stand-ins register, fail, lack the
 // entry or crash inside it, and every library is unloaded afterwards, the crashing one
 // included, with the process and its C++ exceptions working on.
-#include "actions/ServerEntry.h"
 #include "actions/SelfRegistration.h"
 #include "inventory/Scan.h"
 #include "platform/WinPlatform.h"
@@ -39,21 +38,21 @@ TEST(WineServerEntry, ResultsPerLibrary) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
         TScopedFileCopy copy(StandInPath(c.variant, c.name), folder / c.name);
-        EXPECT_EQ(CallServerEntry(copy.Path(), REGISTER_ENTRY), c.expected);
+        EXPECT_EQ(CallServerEntry(WindowsPlatform(), copy.Path(), REGISTER_ENTRY), c.expected);
         EXPECT_FALSE(Loaded(copy.Path()));
     }
     EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), MsinetKey), folder / "MSINET.OCX");
-    EXPECT_FALSE(CallServerEntry(folder / "MISSING.DLL", REGISTER_ENTRY));
+    EXPECT_FALSE(CallServerEntry(WindowsPlatform(), folder / "MISSING.DLL", REGISTER_ENTRY));
 }
 
 TEST(WineServerEntry, IndexZeroUnregisters) {
     TScopedFolder folder;
     TScopedClassesRootKey guard(MsinetKey);
     TScopedFileCopy copy(StandInPath("good", "MSINET.OCX"), folder / "MSINET.OCX");
-    ASSERT_TRUE(CallServerEntry(copy.Path(), 1));
-    EXPECT_TRUE(CallServerEntry(copy.Path(), 0));
+    ASSERT_TRUE(CallServerEntry(WindowsPlatform(), copy.Path(), 1));
+    EXPECT_TRUE(CallServerEntry(WindowsPlatform(), copy.Path(), 0));
     EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), MsinetKey), "");
-    EXPECT_FALSE(CallServerEntry(copy.Path(), 2)); // no such row
+    EXPECT_FALSE(CallServerEntry(WindowsPlatform(), copy.Path(), 2)); // no such row
 }
 
 TEST(WineServerEntry, ACrashIsCaughtReportedAndTheLibraryUnloaded) {
@@ -66,7 +65,7 @@ TEST(WineServerEntry, ACrashIsCaughtReportedAndTheLibraryUnloaded) {
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         try {
-            CallServerEntry(crash.Path(), REGISTER_ENTRY);
+            CallServerEntry(WindowsPlatform(), crash.Path(), REGISTER_ENTRY);
             ADD_FAILURE() << "no fault reported";
         } catch (const TLibraryFault& fault) {
             EXPECT_EQ(fault.Code(), 0xC0000005u); // access violation
@@ -75,7 +74,7 @@ TEST(WineServerEntry, ACrashIsCaughtReportedAndTheLibraryUnloaded) {
             EXPECT_NE(text.find(crash.Path()), std::string::npos) << text;
         }
         EXPECT_FALSE(Loaded(crash.Path()));
-        EXPECT_TRUE(CallServerEntry(good.Path(), REGISTER_ENTRY));
+        EXPECT_TRUE(CallServerEntry(WindowsPlatform(), good.Path(), REGISTER_ENTRY));
         EXPECT_THROW(throw std::runtime_error("C++ exceptions still work"), std::runtime_error);
     }
 }
@@ -87,7 +86,8 @@ namespace {
 LRESULT CALLBACK CallingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_APP) {
         try {
-            CallServerEntry(*reinterpret_cast<const std::string*>(lParam), REGISTER_ENTRY);
+            CallServerEntry(WindowsPlatform(), *reinterpret_cast<const std::string*>(lParam),
+                            REGISTER_ENTRY);
             return 1;
         } catch (const TLibraryFault& fault) {
             return static_cast<LRESULT>(fault.Code());

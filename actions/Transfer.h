@@ -1,0 +1,74 @@
+// One transfer's state, apart from COM: its progress display, the stop request, the counts
+// the server announced and the transfer call's result. Owned by whoever runs the transfer
+// and handed to the download and to the progress notifications; kept free of Windows
+// types so native tests run every step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The progress display of the main window, as the notifications see it.
+class TProgressView {
+public:
+    virtual ~TProgressView() = default;
+    // pb1: the maximum first, then the position.
+    virtual void SetProgressBar(int maximum, int position) = 0;
+    // lDownloading: the caption, then visible.
+    virtual void ShowDownloadingText(const std::string& caption) = 0;
+    // Repaints the main window, then PumpMessages: the stop button is heard here.
+    virtual void RepaintAndPump() = 0;
+};
+
+// The counts of the latest notification, so the stored file can be checked for
+// completeness against the length the server announced.
+struct TTransferCounts {
+    uint32_t Progress = 0;
+    uint32_t Maximum = 0; // the largest announced maximum; 0 when the length is unknown
+    uint32_t Notifications = 0;
+};
+
+// progress + "/" + maximum + " bytes", both unsigned decimal.
+std::string FormatProgressCaption(uint32_t progress, uint32_t maximum);
+
+// The bar's range is signed 32-bit: counts of 2^31 and more are halved together until
+// the maximum fits, so the bar keeps the same proportion. Below 2^31 nothing changes.
+struct TBarRange {
+    int Maximum = 0;
+    int Position = 0;
+};
+TBarRange ScaleForBar(uint32_t progress, uint32_t maximum);
+
+class TTransfer {
+public:
+    // `view`: the display the notifications update; none (a transfer without a window).
+    explicit TTransfer(TProgressView* view = nullptr) : FView(view) {}
+
+    // One notification: counts, bar, caption, repaint and pump, then true when the
+    // transfer must stop. Without a display only the stop request is answered.
+    bool Report(uint32_t progress, uint32_t maximum);
+
+    // The start of the transfer call: no stop request, no counts, no result yet.
+    void Begin() {
+        FCancelled = false;
+        FCounts = {};
+        FResult = 0;
+    }
+
+    // The stop request: set by the stop button (and by closing the window mid-transfer),
+    // cleared by Begin; it stays set after an aborted transfer.
+    void Cancel() { FCancelled = true; }
+    void ResetCancel() { FCancelled = false; }
+    bool Cancelled() const { return FCancelled; }
+
+    const TTransferCounts& Counts() const { return FCounts; }
+
+    // The transfer call's own result code (an HRESULT), for tests and benchmarks.
+    long Result() const { return FResult; }
+    void SetResult(long result) { FResult = result; }
+
+private:
+    TProgressView* FView;
+    bool FCancelled = false;
+    TTransferCounts FCounts;
+    long FResult = 0;
+};

@@ -1,0 +1,37 @@
+// The download's handlers: the download button runs the action with the window's download
+// interface, the stop button stops the running transfer, and closing the window during the
+// action stops the transfer as the stop button does and closes once the action has cleaned
+// up.
+#include "ui/RegLib.h"
+
+#include "actions/BindStatusCallback.h"
+#include "actions/DownloadFile.h"
+#include "platform/WinPlatform.h"
+#include "ui/ControlIds.h"
+#include "ui/DownloadWindow.h"
+
+void TfGeneral::cmdDescargarClick() {
+    const std::optional<std::size_t> line = SelectedLine();
+    if (!line || FDownload) return;
+    TDownloadWindow ui(*this);
+    // Known to the close request while the action runs, however it ends.
+    FDownload = &ui;
+    struct TRunning {
+        TDownloadWindow*& Slot;
+        ~TRunning() { Slot = nullptr; }
+    } running{FDownload};
+    RunDownload(WindowsPlatform(), ui, Libraries[*line], ForceHere(), LIBRARY_BASE_URL);
+    if (ui.CloseRequested()) PostMessageA(FHandle, WM_CLOSE, 0, 0);
+}
+
+void TfGeneral::cmdDetenerClick() {
+    if (BindCallback != nullptr) BindCallback->CancelDownload();
+    ShowWindow(Control(IDC_CMDDETENER), SW_HIDE);
+}
+
+bool TfGeneral::FormCloseQuery() {
+    if (!FDownload) return true;
+    FDownload->RequestClose();
+    cmdDetenerClick();
+    return false;
+}

@@ -1,0 +1,69 @@
+// How the main window paints what the standard controls do not: its Tahoma fonts, the
+// owner-drawn list lines, and the colours of the labels and the version field.
+#include "ui/RegLib.h"
+
+#include "ui/ControlIds.h"
+#include "ui/Layout.h"
+#include "ui/ListText.h"
+
+HFONT TfGeneral::FontFor(int height, bool bold) {
+    if (height <= 0) height = BASE_FONT_HEIGHT;
+    if (height >= 40) height = 39;
+    TGdiObject& font = FFonts[bold ? 1 : 0][height];
+    if (!font)
+        // A negative height asks for that character height in pixels, not scaled by DPI.
+        font.reset(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
+    return static_cast<HFONT>(font.get());
+}
+
+void TfGeneral::DrawListLine(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT line = item.rcItem;
+    if (item.itemID != static_cast<UINT>(-1)) {
+        const bool selected = (item.itemState & ODS_SELECTED) != 0;
+        FillRect(dc, &line, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        SetBkMode(dc, TRANSPARENT);
+        TSelection font(dc,
+                        reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+        const std::string text = ListLineText(item.hwndItem, item.itemID);
+        RECT textRect = line;
+        textRect.left += 2;
+        // One line, vertically centred, clipped to its own line.
+        DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &line);
+}
+
+LRESULT TfGeneral::ColourStatic(HDC dc, HWND control) {
+    const int id = GetDlgCtrlID(control);
+    if (id == IDC_LABEL3) {
+        SetTextColor(dc, RGB(0, 255, 0));
+        SetBkColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(FBlackBrush.get());
+    }
+    if (id == IDC_LDOWNLOADING) SetTextColor(dc, RGB(255, 0, 0));
+    // Read-only edit fields keep the window colour, as editable ones have.
+    if (id == IDC_TVERSION && FVersionColoured) {
+        SetBkColor(dc, FVersionColour);
+        return reinterpret_cast<LRESULT>(FVersionBrush.get());
+    }
+    if (id == IDC_TPATH || id == IDC_TVERSION) {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void TfGeneral::SetVersionColour(uint32_t colour) {
+    if (!FVersionColoured || FVersionColour != colour) {
+        FVersionColour = colour;
+        FVersionBrush.reset(CreateSolidBrush(FVersionColour));
+        FVersionColoured = true;
+    }
+    InvalidateRect(Control(IDC_TVERSION), nullptr, TRUE);
+}
