@@ -17,6 +17,8 @@ ctest --test-dir "$build/native" --output-on-failure
 
 cmake --preset mingw -B "$build/mingw" -DLIBRARY_BASE_URL="http://127.0.0.1:$port/libs/" >/dev/null
 cmake --build "$build/mingw" -j 2
+# The same program, byte for byte, from a release build in another folder at another time.
+bash scripts/check-reproducible.sh "http://127.0.0.1:$port/libs/" "$build/mingw/app/Kestrova.exe"
 
 source scripts/wine-env.sh
 trap kestrova_cleanup EXIT

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Fails when Kestrova.exe stops being reproducible: builds the release program
+# (scripts/release.sh) from a copy of this working tree in a temporary folder and compares
+# it byte for byte with another build of the same source made elsewhere, earlier.
+#   bash scripts/check-reproducible.sh URL [EXE]
+# EXE: that other build (e.g. the test command's mingw build, whose LIBRARY_BASE_URL is
+# URL); without it, a first release build in a second temporary folder is the other side.
+# The two builds differ in source folder, build folder, moment and SOURCE_DATE_EPOCH (the
+# copy's build sets it to a day in 1970), so a path or a date from any tool shows up as
+# different bytes. The temporary folders are removed on return.
+set -euo pipefail
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "usage: bash scripts/check-reproducible.sh URL [EXE]" >&2
+    exit 2
+fi
+url=$1
+cd "$(dirname "$0")/.."
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/kestrova-repro.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+# copy FOLDER: this working tree's files (committed or not, without what git ignores).
+copy() {
+    mkdir -p "$1"
+    if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        git ls-files -z --cached --others --exclude-standard |
+            tar --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -C "$1" -xf -
+    else
+        tar --exclude=./build --exclude=./dist -cf - . | tar -C "$1" -xf -
+    fi
+}
+
+# release FOLDER [VAR=VALUE...]: the release program built from a copy in FOLDER.
+release() {
+    local src=$1
+    shift
+    copy "$src"
+    if ! (cd "$src" && env "$@" bash scripts/release.sh "$url") >"$tmp/release.log" 2>&1; then
+        cat "$tmp/release.log" >&2
+        echo "check-reproducible: the release build in $src failed" >&2
+        exit 1
+    fi
+}
+
+if [ $# -eq 2 ]; then
+    first=$(realpath "$2")
+    [ -f "$first" ] || { echo "check-reproducible: no $first to compare with" >&2; exit 1; }
+else
+    release "$tmp/first" -u SOURCE_DATE_EPOCH
+    first=$tmp/first/dist/Kestrova.exe
+fi
+release "$tmp/second-folder/kestrova" SOURCE_DATE_EPOCH=86400
+second=$tmp/second-folder/kestrova/dist/Kestrova.exe
+
+if ! cmp -s "$first" "$second"; then
+    echo "check-reproducible: FAILED, two builds of the same source differ:" >&2
+    echo "  $first" >&2
+    echo "  $second (built in another folder, later)" >&2
+    echo "  $({ cmp -l "$first" "$second" 2>/dev/null || true; } | wc -l) bytes differ; the first (offset, octal values):" >&2
+    { cmp -l "$first" "$second" || true; } | head -8 | sed 's/^/    /' >&2
+    exit 1
+fi
+echo "check-reproducible: same bytes from two folders," \
+    "SHA-256 $(sha256sum "$second" | cut -d' ' -f1)"
