@@ -29,10 +29,17 @@ void TfGeneral::DrawListLine(const DRAWITEMSTRUCT& item) {
         TSelection font(dc,
                         reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
         const std::string text = ListLineText(item.hwndItem, item.itemID);
-        RECT textRect = line;
-        textRect.left += 2;
-        // One line, vertically centred, clipped to its own line.
-        DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        // One line, 2 pixels from the left, clipped to its own line. The font's cell is
+        // taller than the line (Tahoma at 16 pixels: 19), so centring the cell would put
+        // the underscore of WS2_32.DLL below the line; what is centred instead is the part
+        // below the internal leading, where every catalogue name and status word lies.
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(dc, &metrics);
+        const int glyphs = metrics.tmHeight - metrics.tmInternalLeading;
+        const int top =
+            line.top + (line.bottom - line.top - glyphs) / 2 - metrics.tmInternalLeading;
+        ExtTextOutA(dc, line.left + 2, top, ETO_CLIPPED, &line, text.data(),
+                    static_cast<UINT>(text.size()), nullptr);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &line);
 }
