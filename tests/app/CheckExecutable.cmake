@@ -1,7 +1,9 @@
 # Checks the shipped Kestrova.exe itself: a 32-bit Windows GUI program of at most
-# MAX_BYTES, importing Windows' own DLLs only, carrying an icon and version information
-# and no application manifest (which would change what Windows reports as its version).
-#   cmake -DEXE=... -DOBJDUMP=... -DMAX_BYTES=... -P CheckExecutable.cmake
+# MAX_BYTES, importing Windows' own DLLs only, carrying an icon, version information and
+# exactly the manifest MANIFEST: the highest available execution level and nothing else (a
+# compatibility section would change the Windows version the program is told, a
+# Common-Controls dependency the controls' look).
+#   cmake -DEXE=... -DOBJDUMP=... -DMAX_BYTES=... -DMANIFEST=... -P CheckExecutable.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
@@ -42,8 +44,28 @@ foreach(type IN ITEMS 000003 00000e 000010)
     list(APPEND errors "resource type 0x${type} missing")
   endif()
 endforeach()
-if(resources MATCHES "Entry: ID: 0x000018")
-  list(APPEND errors "carries an application manifest")
+if(NOT resources MATCHES "Entry: ID: 0x000018[^\n]*\n[^\n]*\n[^\n]*Entry: ID: 0x000001,")
+  list(APPEND errors "no application manifest with id 1")
+endif()
+file(READ ${MANIFEST} manifest)
+foreach(wanted IN ITEMS "<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>")
+  string(FIND "${manifest}" "${wanted}" at)
+  if(at EQUAL -1)
+    list(APPEND errors "the manifest does not hold ${wanted}")
+  endif()
+endforeach()
+foreach(unwanted IN ITEMS compatibility supportedOS dependency Common-Controls)
+  string(FIND "${manifest}" "${unwanted}" at)
+  if(NOT at EQUAL -1)
+    list(APPEND errors "the manifest holds ${unwanted}")
+  endif()
+endforeach()
+# The resource holds the manifest's bytes as they are.
+file(READ ${MANIFEST} manifest_hex HEX)
+file(READ ${EXE} exe_hex HEX)
+string(FIND "${exe_hex}" "${manifest_hex}" at)
+if(at EQUAL -1)
+  list(APPEND errors "the program does not carry ${MANIFEST} byte for byte")
 endif()
 
 if(errors)

@@ -138,7 +138,9 @@ TEST(Startup, LabelsTheOperatingSystemWineImitates) {
     } cases[] = {
         {"winxp", "Windows XP"},
         {"win7", "Windows 7"},
-        {"win10", "Windows 8"}, // no manifest: Windows 10 reports itself as 6.2
+        // The manifest has no compatibility section: Windows 8.1 and 10 report 6.2.
+        {"win81", "Windows 8"},
+        {"win10", "Windows 8"},
     };
     for (const auto& c : cases) {
         if (kestrova_test::InWin64Prefix() && std::string(c.WineVersion) == "winxp")
