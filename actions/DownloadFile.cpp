@@ -5,6 +5,7 @@
 #include "actions/BindStatusCallback.h"
 #include "actions/DownloadAction.h"
 #include "platform/LateBound.h"
+#include "platform/OleScope.h"
 #include "platform/WinPlatform.h"
 
 namespace {
@@ -28,6 +29,7 @@ bool DownloadFile(TTransfer& transfer, const std::string& url, const std::string
     TPlatform& platform = WindowsPlatform();
     bool ok = false;
     try {
+        TOleScope ole; // URL monikers need an apartment on this thread
         TAttachment attached(transfer);
         transfer.Begin();
         static auto* download =

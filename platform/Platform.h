@@ -89,6 +89,7 @@ public:
         uint32_t FaultCode = 0;
     };
     // Loads `library` into this process, calls its entry `entry` under a guard that catches
-    // a fault inside it, and unloads the library again in every case.
+    // a fault inside it, and unloads the library again in every case; OLE is initialized
+    // on the calling thread from before the load until after the unload, as regsvr32 does.
     virtual TEntryCall CallLibraryEntry(const std::string& library, const char* entry) = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "platform/GuardedCall.h"
 #include "platform/Handles.h"
+#include "platform/OleScope.h"
 
 #include <algorithm>
 #include <vector>
@@ -147,6 +148,8 @@ public:
     }
 
     TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
+        // Initialized before the library is loaded, uninitialized after it is freed.
+        TOleScope ole;
         TEntryCall call;
         TModule module(LoadLibraryA(library.c_str()));
         if (!module) return call;

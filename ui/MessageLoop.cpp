@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-
 namespace {
 
 void Dispatch(MSG& message) {

@@ -1,7 +1,7 @@
 // The two calls of the window that live in heavy system DLLs, shell32 (open the web site)
 // and comdlg32 (the file-open dialog), reached when first used instead of through the
 // import table: loading both at every start costs start-up time and memory for commands
-// most runs never use.
+// most runs never use. Both run with OLE initialized on the calling thread.
 #pragma once
 
 #include <windows.h>

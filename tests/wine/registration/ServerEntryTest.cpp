@@ -1,12 +1,17 @@
 // CallServerEntry over the real platform under Wine: the stand-ins register, fail, lack the
 // entry or crash inside it, and every library is unloaded afterwards, the crashing one
-// included, with the process and its C++ exceptions working on.
+// included, with the process and its C++ exceptions working on; a library whose entry
+// needs OLE gets it, as regsvr32 gives it.
 #include "actions/SelfRegistration.h"
 #include "inventory/Scan.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <ole2.h>
+
+#include <thread>
 
 using namespace kestrova_test;
 
@@ -115,4 +120,52 @@ TEST(WineServerEntry, ACrashInsideAWindowProcedureEndsOnlyThatMessage) {
                   static_cast<LRESULT>(0xC0000005u));
     EXPECT_FALSE(Loaded(path));
     DestroyWindow(window);
+}
+
+namespace {
+
+// What the "category" stand-in registers besides its own key: a component category, and a
+// class that implements it.
+const std::string CategoryKey = "Component Categories\\{5A1F6D0E-3C2B-4B7A-9E41-7D8C2F0B1A63}";
+const std::string CategoryClassKey = "CLSID\\{5A1F6D0F-3C2B-4B7A-9E41-7D8C2F0B1A63}";
+const std::string MscomctlKey = "CLSID\\{2C247F23-8591-11D1-B16A-00C0F0283628}\\InprocServer32";
+
+// Runs `call` on a new thread: no window, COM never initialized there.
+template <typename TCall> auto OnBareThread(TCall call) {
+    decltype(call()) result{};
+    std::thread([&] { result = call(); }).join();
+    return result;
+}
+
+} // namespace
+
+TEST(WineServerEntry, AnEntryThatNeedsOleGetsItAndTheThreadIsLeftAsItWas) {
+    TScopedFolder folder;
+    TScopedClassesRootKey category(CategoryKey), implementer(CategoryClassKey), own(MscomctlKey);
+    TScopedFileCopy library(StandInPath("category", "MSCOMCTL.OCX"), folder / "MSCOMCTL.OCX");
+
+    // Called bare, the component-categories manager cannot even be created: the test can
+    // tell a registration path that gives OLE from one that does not.
+    const HRESULT bare =
+        OnBareThread([&] { return CallRegistrationEntry(library.Path(), "DllRegisterServer"); });
+    EXPECT_EQ(bare, CO_E_NOTINITIALIZED);
+    EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), CategoryKey, "409"), "");
+
+    struct TOutcome {
+        bool Registered = false;
+        HRESULT Afterwards = E_FAIL; // OleInitialize once the call is over
+    };
+    const TOutcome ours = OnBareThread([&] {
+        TOutcome outcome;
+        outcome.Registered = CallServerEntry(WindowsPlatform(), library.Path(), REGISTER_ENTRY);
+        outcome.Afterwards = OleInitialize(nullptr);
+        if (SUCCEEDED(outcome.Afterwards)) OleUninitialize();
+        return outcome;
+    });
+    EXPECT_TRUE(ours.Registered);
+    EXPECT_EQ(ours.Afterwards, S_OK) << "OLE was left initialized on the registering thread";
+    EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), CategoryKey, "409"),
+              "Kestrova test category");
+    EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), MscomctlKey), library.Path());
+    EXPECT_FALSE(Loaded(library.Path()));
 }
