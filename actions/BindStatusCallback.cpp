@@ -10,7 +10,8 @@ void CreateBindCallback() {
 
 HRESULT STDMETHODCALLTYPE TBindStatusCallback::QueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IBindStatusCallback)) {
+    // IUnknown too: COM compares objects by the IUnknown pointer they answer.
+    if (IsEqualIID(riid, IID_IBindStatusCallback) || IsEqualIID(riid, IID_IUnknown)) {
         *object = static_cast<IBindStatusCallback*>(this);
         AddRef();
         return S_OK;

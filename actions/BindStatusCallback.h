@@ -10,8 +10,9 @@
 
 class TBindStatusCallback final : public IBindStatusCallback {
 public:
-    // IUnknown. QueryInterface answers only IID_IBindStatusCallback (not even IUnknown);
-    // Release never destroys the object, which lives for the whole run.
+    // IUnknown. QueryInterface answers IID_IBindStatusCallback and IID_IUnknown with the
+    // same pointer, everything else E_NOINTERFACE; Release never destroys the object, which
+    // lives for the whole run.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
