@@ -11,7 +11,9 @@ void CreateBindCallback() {
 HRESULT STDMETHODCALLTYPE TBindStatusCallback::QueryInterface(REFIID riid, void** object) {
     if (object == nullptr) return E_POINTER;
     // IUnknown too: COM compares objects by the IUnknown pointer they answer.
-    if (IsEqualIID(riid, IID_IBindStatusCallback) || IsEqualIID(riid, IID_IUnknown)) {
+    // __uuidof rather than the IID_ constants: IID_IUnknown would bring a 6 KB table of
+    // other identifiers from the uuid library into the program.
+    if (IsEqualIID(riid, __uuidof(IBindStatusCallback)) || IsEqualIID(riid, __uuidof(IUnknown))) {
         *object = static_cast<IBindStatusCallback*>(this);
         AddRef();
         return S_OK;

@@ -2,17 +2,21 @@
 // the list is rebuilt.
 #include "actions/SelfRegistration.h"
 
-#include <cstdio>
-
 const char* const ServerEntryNames[2] = {"DllUnregisterServer", "DllRegisterServer"};
 
 namespace {
 
+// Eight upper-case hex digits, as Windows writes exception codes (written by hand: the C
+// library's formatted printing would bring some 18 KB into the program for this one use).
+std::string Hex8(uint32_t value) {
+    std::string hex(8, '0');
+    for (int i = 7; i >= 0; --i, value >>= 4)
+        hex[static_cast<std::size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+    return hex;
+}
+
 std::string FaultText(uint32_t code, const std::string& path) {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(code));
-    return "Error inesperado (excepción 0x" + std::string(hex) + ") al registrar la librería " +
-           path;
+    return "Error inesperado (excepción 0x" + Hex8(code) + ") al registrar la librería " + path;
 }
 
 } // namespace
