@@ -1,9 +1,11 @@
 // The download action's steps. Agreeing to replace a copy does not delete it: the action
 // only checks that it could be removed, and a new copy takes its place in one rename after
-// it has arrived complete, so a failed or stopped transfer changes nothing.
+// it has arrived complete and passed the signer rule, so a failed, stopped or refused
+// transfer changes nothing.
 #include "actions/DownloadAction.h"
 
 #include "actions/SelfRegistration.h"
+#include "actions/SignerContinuity.h"
 #include "inventory/Scan.h"
 
 namespace {
@@ -18,6 +20,12 @@ std::string ReplaceQuestion(const std::string& file) {
 }
 
 const char* const FALLBACK_LINE = "Se intentará descargar en la carpeta del programa.";
+
+// The signature of an existing copy at `path`; nullopt when there is none.
+std::optional<TSignature> SignatureOfCopy(TPlatform& platform, const std::string& path) {
+    if (path.empty() || !platform.FileExists(path)) return std::nullopt;
+    return ReadSignature(platform, path);
+}
 
 } // namespace
 
@@ -100,6 +108,9 @@ void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         return;
     }
 
+    // The copy the scan located, read before anything changes.
+    const std::optional<TSignature> located = SignatureOfCopy(platform, entry.Path.str());
+
     ui.ShowTransferDisplay();
     const std::string target = Join(dir, name);
     const std::string partial = TransferFileFor(target);
@@ -108,7 +119,21 @@ void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
     const bool stored = arrived && platform.FileExists(partial);
     // Only a verified copy replaces the old one, in one rename; until then the old copy
     // is untouched, and whatever did not take its place is removed.
-    const bool placed = stored && platform.MoveFileOver(partial, target);
+    bool placed = false;
+    std::optional<std::string> refusal;
+    if (stored) {
+        // Held from the signer check until it is in place: the bytes checked are the
+        // bytes placed.
+        const std::unique_ptr<TPlatform::THeldFile> held = platform.HoldFile(partial);
+        if (held) {
+            const auto head = platform.ReadFileHead(partial, LIBRARY_IMAGE_HEAD);
+            const TSignature signature =
+                ClassifySignature(head ? head->Bytes : std::string(), held->VerifySignature());
+            refusal =
+                RefuseReplacement(name, located, SignatureOfCopy(platform, target), signature);
+            placed = !refusal && platform.MoveFileOver(partial, target);
+        }
+    }
     if (platform.FileExists(partial)) platform.RemoveFile(partial);
 
     if (ui.CloseRequested()) {
@@ -122,6 +147,8 @@ void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         ui.SetPathField(target);
         ui.ShowMessage("Descargado con exito en " + target + ".");
         RegisterLibrary(platform, ui, target);
+    } else if (refusal) {
+        ui.ShowMessage(*refusal);
     } else if (!arrived || stored) {
         // Failed, stopped, or arrived but could not take the old copy's place. A call
         // that reported success without storing anything stays silent.

@@ -12,6 +12,9 @@ constexpr uint64_t FILE_HEADER_SIZE = 20;
 constexpr uint64_t SECTION_HEADER_SIZE = 40;
 constexpr uint64_t SIZE_OF_HEADERS_AT = 60; // within the PE32 optional header
 constexpr uint16_t MAX_SECTIONS = 96;       // the loader's own limit
+constexpr uint64_t DIRECTORY_COUNT_AT = 92; // NumberOfRvaAndSizes, within the PE32 header
+constexpr uint64_t DIRECTORIES_AT = 96;
+constexpr uint64_t SECURITY_DIRECTORY = 4;
 
 bool Has(std::string_view bytes, uint64_t offset, uint64_t length) {
     return offset <= bytes.size() && length <= bytes.size() - offset;
@@ -57,4 +60,20 @@ TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize) {
         if (rawSize != 0 && rawStart + rawSize > fileSize) return TImageVerdict::Truncated;
     }
     return TImageVerdict::Library;
+}
+
+bool HasSignatureDirectory(std::string_view head) {
+    if (!Has(head, 0, 64) || head[0] != 'M' || head[1] != 'Z') return false;
+    const uint64_t pe = U32(head, 0x3C);
+    if (!Has(head, pe, 4 + FILE_HEADER_SIZE) ||
+        head.substr(static_cast<std::size_t>(pe), 4) != std::string_view("PE\0\0", 4))
+        return false;
+    const uint64_t optional = pe + 4 + FILE_HEADER_SIZE;
+    const uint16_t optionalSize = U16(head, pe + 4 + 16);
+    const uint64_t entry = DIRECTORIES_AT + SECURITY_DIRECTORY * 8;
+    if (optionalSize < entry + 8 || !Has(head, optional, entry + 8) ||
+        U16(head, optional) != OPTIONAL_PE32 ||
+        U32(head, optional + DIRECTORY_COUNT_AT) <= SECURITY_DIRECTORY)
+        return false;
+    return U32(head, optional + entry) != 0 && U32(head, optional + entry + 4) != 0;
 }

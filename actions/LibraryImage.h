@@ -25,3 +25,8 @@ inline constexpr std::size_t LIBRARY_IMAGE_HEAD = 64 * 1024;
 // Checks the headers in `head` (the first bytes of a file, at most LIBRARY_IMAGE_HEAD)
 // against a file of `fileSize` bytes. Never reads outside `head`.
 TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize);
+
+// Whether the headers in `head` give the image a certificate table (the security data
+// directory an Authenticode signature lives in): a signature is there to be checked,
+// whether or not it then verifies. False for anything that is not a readable PE32 header.
+bool HasSignatureDirectory(std::string_view head);

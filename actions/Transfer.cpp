@@ -14,6 +14,7 @@ TBarRange ScaleForBar(uint32_t progress, uint32_t maximum) {
 }
 
 bool TTransfer::Report(uint32_t progress, uint32_t maximum) {
+    if (progress > TRANSFER_LIMIT || maximum > TRANSFER_LIMIT) Cancel();
     FCounts.Progress = progress;
     if (maximum > FCounts.Maximum) FCounts.Maximum = maximum;
     ++FCounts.Notifications;

@@ -27,6 +27,10 @@ struct TTransferCounts {
     uint32_t Notifications = 0;
 };
 
+// The most a transfer may bring: the largest library of the catalogue is a few megabytes,
+// and an answer that never ends must not fill the disk it is written to.
+inline constexpr uint32_t TRANSFER_LIMIT = 64u * 1024 * 1024;
+
 // progress + "/" + maximum + " bytes", both unsigned decimal.
 std::string FormatProgressCaption(uint32_t progress, uint32_t maximum);
 
@@ -44,7 +48,9 @@ public:
     explicit TTransfer(TProgressView* view = nullptr) : FView(view) {}
 
     // One notification: counts, bar, caption, repaint and pump, then true when the
-    // transfer must stop. Without a display only the stop request is answered.
+    // transfer must stop: the user asked, or the announced length or the bytes received
+    // passed TRANSFER_LIMIT (which stops it as the stop button does). Without a display
+    // only the stop request is answered.
     bool Report(uint32_t progress, uint32_t maximum);
 
     // The start of the transfer call: no stop request, no counts, no result yet.

@@ -69,6 +69,9 @@ public:
     TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
         return FInner.CallLibraryEntry(library, entry);
     }
+    std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
+        return FInner.HoldFile(path);
+    }
 
 private:
     TPlatform& FInner;

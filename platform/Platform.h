@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -92,4 +93,23 @@ public:
     // a fault inside it, and unloads the library again in every case; OLE is initialized
     // on the calling thread from before the load until after the unload, as regsvr32 does.
     virtual TEntryCall CallLibraryEntry(const std::string& library, const char* entry) = 0;
+
+    // What WinVerifyTrust (generic Authenticode policy, no user interface, no revocation
+    // check) said of a file, and when it said 0, who signed it: the organization and the
+    // common name of the leaf certificate.
+    struct TSignerCheck {
+        int32_t Status = 0;
+        std::string Organization;
+        std::string CommonName;
+    };
+    // A file held open, reading and deleting shared but not writing, until the owner lets
+    // go: no one changes its bytes meanwhile, and it can still be renamed into place.
+    class THeldFile {
+    public:
+        virtual ~THeldFile() = default;
+        // Verifies the held file itself, not a file opened again by its name.
+        virtual TSignerCheck VerifySignature() = 0;
+    };
+    // Holds `path`; nullptr when it cannot be opened so.
+    virtual std::unique_ptr<THeldFile> HoldFile(const std::string& path) = 0;
 };

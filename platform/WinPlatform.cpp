@@ -2,6 +2,7 @@
 // the query returns.
 #include "platform/WinPlatform.h"
 
+#include "platform/Authenticode.h"
 #include "platform/GuardedCall.h"
 #include "platform/Handles.h"
 #include "platform/OleScope.h"
@@ -170,6 +171,27 @@ public:
             call.FaultCode = code;
         }
         return call;
+    }
+
+    std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
+        class THeld final : public THeldFile {
+        public:
+            THeld(TFileHandle file, std::string path)
+                : FFile(std::move(file)), FPath(std::move(path)) {}
+            TSignerCheck VerifySignature() override {
+                return VerifyFileSignature(FFile.get(), FPath);
+            }
+
+        private:
+            TFileHandle FFile;
+            std::string FPath;
+        };
+        // Others may read it and rename or delete it (so may we), but not write to it.
+        TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return nullptr;
+        return std::make_unique<THeld>(std::move(file), path);
     }
 };
 

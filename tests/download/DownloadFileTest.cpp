@@ -102,6 +102,16 @@ TEST_F(DownloadFileTest, StopEndsATricklingTransferWithNothingLeft) {
     EXPECT_FALSE(transfer.Cancelled());
 }
 
+TEST_F(DownloadFileTest, AnAnswerThatNeverEndsIsStoppedAtTheBound) {
+    SetServerMode("ZLIB.DLL", "endless");
+    const std::string file = Folder / "ZLIB.DLL.part";
+    TTransfer transfer;
+    EXPECT_FALSE(DownloadFile(transfer, LibServerBase() + "ZLIB.DLL", file));
+    EXPECT_TRUE(transfer.Cancelled()) << "stopped the way the stop button stops it";
+    EXPECT_GT(transfer.Counts().Progress, TRANSFER_LIMIT);
+    EXPECT_FALSE(FileExistsAt(file)) << "what arrived was left on the disk";
+}
+
 TEST(BindStatusCallbackSlots, AnswerAsTheTransferExpects) {
     CreateBindCallback();
     IBindStatusCallback* callback = BindCallback;

@@ -69,6 +69,7 @@ TEST_F(ReplaceTest, OldCopyStaysUntilACompleteLibraryArrives) {
     const TCase cases[] = {
         {"missing", "", false}, {"truncate", "", false},
         {"empty", "", false},   {"ok", "&source=text/ZLIB.DLL", false},
+        {"endless", "", false}, // stopped once it passes the bound
         {"ok", "", true},
     };
     for (const TCase& c : cases) {

@@ -34,6 +34,7 @@ struct TScriptedUi : TDownloadUi {
     TWire Wire = TWire::Arrives;
     std::function<void()> DuringTransfer;
     bool Closing = false;
+    std::string Located; // the entry's Path when the action starts: the copy the scan located
     std::vector<std::string> Log;
 
     explicit TScriptedUi(TFakePlatform& p) : P(p) {}
@@ -129,6 +130,7 @@ void RunCase(const TCase& c) {
     for (TLibraryEntry& e : Libraries)
         if (e.Name == c.name) entry = &e;
     ASSERT_NE(entry, nullptr) << c.what;
+    entry->Path = ui.Located;
 
     RunDownload(platform, ui, *entry, c.forceHere, Base);
 
@@ -144,10 +146,12 @@ void RunCase(const TCase& c) {
         EXPECT_EQ(file.find(".PART"), std::string::npos) << c.what << ": left " << file;
     EXPECT_EQ(entry->Path.str(), c.path) << c.what;
     // Only a placed copy is loaded for registration, and only from where it was placed.
+    const bool placed = !c.path.empty() && c.path != ui.Located;
     const std::vector<std::string> registered =
-        c.path.empty() ? std::vector<std::string>{}
-                       : std::vector<std::string>{c.path + " DllRegisterServer"};
+        placed ? std::vector<std::string>{c.path + " DllRegisterServer"}
+               : std::vector<std::string>{};
     EXPECT_EQ(platform.EntryCalls, registered) << c.what;
+    EXPECT_EQ(platform.Held, 0) << c.what << ": a file is still held open";
 }
 
 } // namespace
@@ -413,6 +417,79 @@ TEST(DownloadAction, AFailedTransferLeavesEverythingAsItWas) {
          {sysM},
          {},
          ""},
+    };
+    for (const TCase& c : cases)
+        RunCase(c);
+}
+
+TEST(DownloadAction, OnlyTheSamePublisherReplacesASignedCopy) {
+    const std::string sysM = Sys + "\\MSINET.OCX", curM = Cur + "\\MSINET.OCX";
+    const std::string part = sysM + ".part";
+    const auto refused = [&](const char* publisher) {
+        return std::vector<std::string>{
+            Ask(sysM),
+            "show progress",
+            "get " + Base + "MSINET.OCX -> " + part,
+            Said(std::string("La librería MSINET.OCX descargada no está firmada por ") + publisher +
+                 " como la que ya tiene el equipo. No se ha instalado."),
+            "hide progress",
+            "refresh"};
+    };
+    const TCase cases[] = {
+        {"signed copy in place, unsigned arrival: refused, nothing changes",
+         "MSINET.OCX",
+         false,
+         [&](TFakePlatform& p, TScriptedUi& ui) {
+             PutOld(p, sysM);
+             p.SignedBy(sysM, "Publisher A");
+             ui.Answers = {true};
+         },
+         refused("Publisher A"),
+         {sysM},
+         {},
+         ""},
+        {"another publisher: refused",
+         "MSINET.OCX",
+         false,
+         [&](TFakePlatform& p, TScriptedUi& ui) {
+             PutOld(p, sysM);
+             p.SignedBy(sysM, "Publisher A");
+             p.SignedBy(part, "Publisher B");
+             ui.Answers = {true};
+         },
+         refused("Publisher A"),
+         {sysM},
+         {},
+         ""},
+        {"the same publisher: replaced and registered",
+         "MSINET.OCX",
+         false,
+         [&](TFakePlatform& p, TScriptedUi& ui) {
+             PutOld(p, sysM);
+             p.SignedBy(sysM, "Publisher A");
+             p.SignedBy(part, "Publisher A");
+             p.Registers(sysM);
+             ui.Answers = {true};
+         },
+         Then({Ask(sysM)}, Downloaded(Sys, "MSINET.OCX", true)),
+         {},
+         {sysM},
+         sysM},
+        {"the signed copy the scan located elsewhere counts too",
+         "MSINET.OCX",
+         false,
+         [&](TFakePlatform& p, TScriptedUi& ui) {
+             PutOld(p, curM);
+             p.SignedBy(curM, "Publisher A");
+             ui.Located = curM;
+         },
+         {"show progress", "get " + Base + "MSINET.OCX -> " + part,
+          Said("La librería MSINET.OCX descargada no está firmada por Publisher A como la que ya "
+               "tiene el equipo. No se ha instalado."),
+          "hide progress", "refresh"},
+         {curM},
+         {},
+         curM},
     };
     for (const TCase& c : cases)
         RunCase(c);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -21,6 +22,9 @@ public:
     std::set<std::string> UnwritableFolders;     // upper-cased, no trailing "\"
     std::map<std::string, TEntryCall> Entries;   // upper-cased library path -> what its entry does
     std::vector<std::string> EntryCalls;         // "<path> <entry>" of every call, in order
+    // What WinVerifyTrust says per upper-cased path; a file not listed has no signature.
+    std::map<std::string, TSignerCheck> Signatures;
+    int Held = 0; // files held open right now
     std::string SystemDir = "C:\\WINDOWS\\system32";
     std::string CurrentDir = "C:\\Program Files\\Client";
     std::optional<TOsVersion> Os = TOsVersion{2, 6, 1, "Service Pack 1"};
@@ -91,6 +95,24 @@ public:
         EntryCalls.push_back(library + " " + entry);
         auto it = Entries.find(Upper(library));
         return it == Entries.end() ? TEntryCall{} : it->second;
+    }
+    std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
+        struct THeld : THeldFile {
+            TFakePlatform& P;
+            std::string Path;
+            THeld(TFakePlatform& p, std::string path) : P(p), Path(std::move(path)) { ++P.Held; }
+            ~THeld() override { --P.Held; }
+            TSignerCheck VerifySignature() override {
+                auto it = P.Signatures.find(Upper(Path));
+                return it == P.Signatures.end() ? TSignerCheck{NO_SIGNATURE, {}, {}} : it->second;
+            }
+        };
+        if (!HasFile(path)) return nullptr;
+        return std::make_unique<THeld>(*this, path);
+    }
+    static constexpr int32_t NO_SIGNATURE = static_cast<int32_t>(0x800B0100);
+    void SignedBy(const std::string& path, const std::string& publisher) {
+        Signatures[Upper(path)] = {0, publisher, publisher};
     }
     void Registers(const std::string& library) {
         Entries[Upper(library)] = {TEntryCall::TOutcome::Returned, 0, 0};

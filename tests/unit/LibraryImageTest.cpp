@@ -120,3 +120,42 @@ TEST(LibraryImage, NeverReadsPastTheBytesGiven) {
         EXPECT_NE(CheckLibraryImage(prefix, prefix.size()), TImageVerdict::Library) << n;
     }
 }
+
+TEST(LibraryImage, SeesWhetherASignatureIsThereToCheck) {
+    constexpr uint32_t COUNT_AT = OPTIONAL_AT + 92, SECURITY_AT = OPTIONAL_AT + 96 + 4 * 8;
+    struct TCase {
+        const char* what;
+        std::function<void(std::string& bytes)> change;
+        bool present;
+    };
+    const TCase cases[] = {
+        {"no directories at all", [](std::string&) {}, false},
+        {"sixteen directories, certificate table empty",
+         [](std::string& b) { Put32(b, COUNT_AT, 16); }, false},
+        {"certificate table at the end",
+         [](std::string& b) {
+             Put32(b, COUNT_AT, 16);
+             Put32(b, SECURITY_AT, 0x600), Put32(b, SECURITY_AT + 4, 0x80);
+         },
+         true},
+        {"only four directories: the certificate table's entry is not one",
+         [](std::string& b) {
+             Put32(b, COUNT_AT, 4);
+             Put32(b, SECURITY_AT, 0x600), Put32(b, SECURITY_AT + 4, 0x80);
+         },
+         false},
+        {"headers cut before the entry",
+         [](std::string& b) {
+             Put32(b, COUNT_AT, 16);
+             Put32(b, SECURITY_AT, 0x600), Put32(b, SECURITY_AT + 4, 0x80);
+             b.resize(SECURITY_AT + 4);
+         },
+         false},
+        {"not an image", [](std::string& b) { b.assign("<html>404</html>"); }, false},
+    };
+    for (const TCase& c : cases) {
+        std::string bytes = GoodImage();
+        c.change(bytes);
+        EXPECT_EQ(HasSignatureDirectory(bytes), c.present) << c.what;
+    }
+}

@@ -89,3 +89,22 @@ TEST(TransferNoWindow, AnswersTheStopRequestOnly) {
     transfer.Cancel();
     EXPECT_TRUE(transfer.Report(1, 2));
 }
+
+TEST(Transfer, StopsOnceTheAnswerPassesTheBound) {
+    struct TCase {
+        const char* what;
+        uint32_t progress, maximum;
+        bool stops;
+    };
+    const TCase cases[] = {
+        {"a library at the bound", TRANSFER_LIMIT, TRANSFER_LIMIT, false},
+        {"an announced length past it", 0, TRANSFER_LIMIT + 1, true},
+        {"no length, bytes past it", TRANSFER_LIMIT + 1, 0, true},
+        {"no length, bytes below it", TRANSFER_LIMIT - 1, 0, false},
+    };
+    for (const TCase& c : cases) {
+        TTransfer transfer;
+        EXPECT_EQ(transfer.Report(c.progress, c.maximum), c.stops) << c.what;
+        EXPECT_EQ(transfer.Cancelled(), c.stops) << c.what << ": stopped as the stop button does";
+    }
+}

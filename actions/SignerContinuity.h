@@ -1,0 +1,47 @@
+// Who may replace whom: a library a publisher signed is replaced only by one the same
+// publisher signed, and a signature that is there but does not verify is never accepted.
+// The catalogue pins no digests, so this is what stops a file substituted on the way from
+// the library server from taking a signed copy's place and running in our process.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <optional>
+#include <string>
+
+enum class TSignatureState {
+    Unsigned, // no certificate table in the image
+    Valid,    // there, and it verifies
+    Invalid,  // there, and it does not verify (bytes changed after signing, broken...)
+};
+
+struct TSignature {
+    TSignatureState State = TSignatureState::Unsigned;
+    std::string Organization; // of the leaf certificate, when Valid
+    std::string CommonName;
+
+    // The same publisher: organization and common name alike.
+    bool SameSigner(const TSignature& other) const {
+        return Organization == other.Organization && CommonName == other.CommonName;
+    }
+    // The name a user knows the publisher by: the common name, else the organization.
+    std::string DisplayName() const { return CommonName.empty() ? Organization : CommonName; }
+};
+
+// The signature of a file whose first bytes are `head`, from what WinVerifyTrust said of
+// it. A verdict of "no signature" for an image that has a certificate table is Invalid:
+// a malformed signature is still a signature that does not verify.
+TSignature ClassifySignature(const std::string& head, const TPlatform::TSignerCheck& check);
+
+// The signature of the file at `path` (held while it is read), or Unsigned when it cannot
+// be read.
+TSignature ReadSignature(TPlatform& platform, const std::string& path);
+
+// Whether `arrived` may take the place of `replaced` (the copy at the destination, if any),
+// given `located` (the copy the scan located for the library, if any): an invalid
+// signature never; otherwise, when either copy has a valid signature, only a valid one from
+// the same signer. The message the user is shown when it may not; nullopt when it may.
+std::optional<std::string> RefuseReplacement(const std::string& name,
+                                             const std::optional<TSignature>& located,
+                                             const std::optional<TSignature>& replaced,
+                                             const TSignature& arrived);

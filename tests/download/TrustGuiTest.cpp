@@ -1,0 +1,69 @@
+// The signer rule on the real window under Wine: a signed copy in the system folder is
+// replaced only by a library the same publisher signed, and a refused one changes nothing.
+#include "GuiScenario.h"
+#include "LibServerControl.h"
+
+#include <gtest/gtest.h>
+
+using namespace gui;
+using kestrova_test::ReadWholeFile;
+
+namespace {
+
+// Waits for the next box, checks its text, and presses `button`.
+void Answer(TKestrova& app, const std::string& text, const std::string& button = "OK") {
+    const auto box = app.WaitForMessageBox(15000);
+    ASSERT_TRUE(box) << "no box for: " << text;
+    EXPECT_EQ(box->Text, text);
+    EXPECT_TRUE(PressButton(*box, button));
+}
+
+struct TrustedDownload : ::testing::Test {
+    TScenario Machine;
+    std::string System; // the signed, outdated copy in the system folder, registered there
+    std::string Before;
+    void SetUp() override {
+        kestrova_test::ResetServer();
+        System = Machine.PlaceInSystem("signed-a-outdated", "MSINET.OCX");
+        Machine.Register("MSINET.OCX", System);
+        Before = ReadWholeFile(System);
+    }
+    void TearDown() override { kestrova_test::ResetServer(); }
+
+    // Starts the program and answers the question about replacing the system copy.
+    std::unique_ptr<TKestrova> Download() {
+        auto app = Machine.Start();
+        EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_UPDATE));
+        EXPECT_TRUE(app->SelectLine(IndexOf("MSINET.OCX")));
+        EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDDESCARGAR); }));
+        app->Press(IDC_CMDDESCARGAR);
+        Answer(*app,
+               "La librería " + System + " ya existe.\n\r¿Está seguro que desea reemplazarla?",
+               "&Yes");
+        return app;
+    }
+};
+
+} // namespace
+
+TEST_F(TrustedDownload, AnUnsignedLibraryDoesNotReplaceASignedOne) {
+    auto app = Download(); // the server hands the unsigned stand-in
+    Answer(*app, "La librería MSINET.OCX descargada no está firmada por Kestrova Test Publisher "
+                 "A como la que ya tiene el equipo. No se ha instalado.");
+    EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
+    EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_EQ(ReadWholeFile(System), Before);
+    EXPECT_FALSE(kestrova_test::FileExistsAt(System + ".part"));
+    EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_UPDATE));
+}
+
+TEST_F(TrustedDownload, TheSamePublishersLibraryReplacesItAndIsRegistered) {
+    kestrova_test::SetServerMode("MSINET.OCX", "ok", "&source=signed-a/MSINET.OCX");
+    auto app = Download();
+    Answer(*app, "Descargado con exito en " + System + ".");
+    Answer(*app, "Librería " + System + " ha sido registrada con exito.");
+    EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_EQ(ReadWholeFile(System),
+              ReadWholeFile(kestrova_test::StandInPath("signed-a", "MSINET.OCX")));
+    EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_OK));
+}
