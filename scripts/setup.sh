@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and running Kestrova needs on a Debian machine: the MinGW-w64
-# cross compiler, Wine (32- and 64-bit), Xvfb, ImageMagick, CMake and GoogleTest.
+# cross compiler, Wine (32- and 64-bit), Xvfb, ImageMagick, CMake, GoogleTest, and OpenSSL
+# with osslsigncode for the signed test libraries.
 # Idempotent: installs only what is missing.
 set -euo pipefail
 
@@ -21,6 +22,8 @@ have_cmd Xvfb || need+=(xvfb)
 have_cmd import || need+=(imagemagick)
 have_cmd xdpyinfo || need+=(x11-utils) # scripts/run.sh: is $DISPLAY usable, its size
 have_cmd curl || need+=(curl)
+have_cmd openssl || need+=(openssl)           # test certificates, made at build time
+have_cmd osslsigncode || need+=(osslsigncode) # signed stand-ins for the signer check
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

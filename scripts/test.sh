@@ -39,6 +39,16 @@ kestrova_prefix "$wine_root/win64" win64
 kestrova_xvfb
 kestrova_wineserver "$wine_root/win32"
 kestrova_wineserver "$wine_root/win64"
+# The signing test root (fixtures/signing) joins each test prefix's trusted roots, which
+# Wine keeps in the prefix's registry, never the host's: the signed stand-ins then chain to
+# a trusted root as a publisher's files do on Windows. Under Wine 8 root trust is not
+# proven (a signed file verified as 0 even before its root was trusted), so the tests test
+# the signer rule.
+root_cer=$(sed -n 's/^KESTROVA_TEST_ROOT_CER:INTERNAL=//p' "$build/mingw/CMakeCache.txt")
+for arch in win32 win64; do
+    "$build/mingw/wine-exec.sh" "$arch" "$build/mingw/tests/support/kestrova_trust_root.exe" \
+        "Z:${root_cer//\//\\}"
+done
 # The library server the downloads fetch from (the mingw build's LIBRARY_BASE_URL).
 kestrova_libserver "$build/mingw/standins/good" "$port"
 export KESTROVA_TEST_PORT=$port
