@@ -10,6 +10,7 @@
 #include "inventory/Catalogue.h"
 #include "inventory/Scan.h"
 #include "tests/support/WineSupport.h"
+#include "tests/support/WrittenKey.h"
 
 #include <memory>
 #include <stdexcept>
@@ -33,12 +34,7 @@ inline const TLibraryEntry& Entry(const std::string& name) {
 // The key whose default value registers the library (a type library's without the
 // trailing backslash); empty for a library that needs no registration.
 inline std::string RegistrationKey(const std::string& name) {
-    const TLibraryEntry& entry = Entry(name);
-    if (!entry.ClsId.empty()) return "CLSID\\{" + entry.ClsId.str() + "}\\InprocServer32";
-    std::string key = entry.TypeLib.str();
-    if (key.empty()) return {};
-    if (key.back() == '\\') key.pop_back();
-    return "TypeLib\\" + key;
+    return kestrova_test::WrittenKeyOf(Entry(name));
 }
 
 inline std::string Line(const std::string& name, const char* status) {
