@@ -41,15 +41,6 @@ inline std::string Line(const std::string& name, const char* status) {
     return name + status;
 }
 
-// Libraries Wine brings along in its system folder, with its own versions and
-// registrations: their lines depend on the Wine release, not on the scenario.
-inline bool ProvidedByWine(const std::string& name) {
-    for (const char* own : {"DX8VB.DLL", "QUARTZ.DLL", "SHDOCVW.DLL", "GDI32.DLL", "OLEAUT32.DLL",
-                            "OLEPRO32.DLL", "WINMM.DLL", "WS2_32.DLL"})
-        if (name == own) return true;
-    return false;
-}
-
 // A crafted machine: an empty folder that the program gets as its current directory, and
 // the stand-ins and registrations placed for one scenario.
 class TScenario {
