@@ -5,6 +5,7 @@
 #include "inventory/Scan.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
+#include "tests/support/WrittenKey.h"
 
 #include <windows.h>
 
@@ -129,13 +130,6 @@ double Percentile(std::vector<double> v, double p) {
     return v[i];
 }
 
-std::string KeyWrittenBy(const TLibraryEntry& e) {
-    if (!e.ClsId.empty()) return "CLSID\\{" + e.ClsId.str() + "}\\InprocServer32";
-    std::string path = e.TypeLib.str();
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return "TypeLib\\" + path;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,7 +147,7 @@ int main(int argc, char** argv) {
             const std::string name = e.Name.str();
             if (WineProvides(name)) continue; // Wine's own copy stays as it is
             const bool keyed = e.NeedsRegistration();
-            if (keyed) keys.push_back(std::make_unique<TScopedClassesRootKey>(KeyWrittenBy(e)));
+            if (keyed) keys.push_back(std::make_unique<TScopedClassesRootKey>(WrittenKeyOf(e)));
             const int slot = i++ % 4;
             switch (slot) {
             case 0:

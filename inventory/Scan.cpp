@@ -36,13 +36,13 @@ std::string LocateLibraryFile(TPlatform& platform, const std::string& name) {
     return {};
 }
 
-namespace {
-
 std::string RegistryKeyOf(const TLibraryEntry& entry) {
     if (!entry.ClsId.empty()) return "CLSID\\{" + entry.ClsId.str() + "}\\InprocServer32";
     if (!entry.TypeLib.empty()) return "TypeLib\\" + entry.TypeLib.str();
     return {};
 }
+
+namespace {
 
 // Path from the location search; Present and InstalledVersion follow from it.
 void LocateInto(TPlatform& platform, TLibraryEntry& entry) {

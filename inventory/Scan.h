@@ -37,6 +37,12 @@ std::string GetSystemDir(TPlatform& platform);
 // name when that exists, else "". The current directory is read at the moment of the call.
 std::string LocateLibraryFile(TPlatform& platform, const std::string& name);
 
+// The key under HKEY_CLASSES_ROOT whose default value names the entry's registered file:
+// "CLSID\{" + ClsId + "}\InprocServer32", else "TypeLib\" + TypeLib (with the catalogue's
+// trailing backslash, as the scan opens it), else "" for a library that needs no
+// registration.
+std::string RegistryKeyOf(const TLibraryEntry& entry);
+
 // First pass for one entry: Path, InstalledVersion, Registered and Present.
 void DetectLibrary(TPlatform& platform, TLibraryEntry& entry);
 

@@ -2,6 +2,7 @@
 // (registry reads, file look-ups, version reads, the OS version) directly, then opens a
 // window with a 29-line list. Kestrova's own start-up is measured against it.
 #include "inventory/Catalogue.h"
+#include "inventory/Scan.h"
 
 #include <windows.h>
 
@@ -9,12 +10,6 @@
 #include <vector>
 
 namespace {
-
-std::string Key(const TLibraryEntry& e) {
-    if (!e.ClsId.empty()) return "CLSID\\{" + e.ClsId.str() + "}\\InprocServer32";
-    if (!e.TypeLib.empty()) return "TypeLib\\" + e.TypeLib.str();
-    return {};
-}
 
 bool Exists(const std::string& path) {
     WIN32_FIND_DATAA data;
@@ -44,7 +39,7 @@ void BareScan() {
         GetCurrentDirectoryA(MAX_PATH, current);
         GetSystemDirectoryA(system, MAX_PATH);
         std::string found;
-        const std::string key = Key(e);
+        const std::string key = RegistryKeyOf(e);
         if (!key.empty()) {
             HKEY opened;
             if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) == 0) {

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <ostream>
+#include <vector>
+
 using namespace gui;
 using kestrova_test::ReadWholeFile;
 
@@ -79,110 +83,250 @@ struct Download : ::testing::Test {
     void TearDown() override { kestrova_test::ResetServer(); }
 };
 
+// Which file or folder a message names.
+enum class TSubject { Here, System, SystemFolder, Library };
+
+std::string Downloaded(const std::string& file) {
+    return "Descargado con exito en " + file + ".";
+}
+std::string Registered(const std::string& file) {
+    return "Librería " + file + " ha sido registrada con exito.";
+}
+std::string NotRegistrable(const std::string& file) {
+    return "No es posible registrar la librería " + file + ".";
+}
+std::string UnwritableFallsBack(const std::string& folder) {
+    return "No es posible escribir en la carpeta " + folder + FALLBACK;
+}
+std::string UndeletableFallsBack(const std::string& file) {
+    return "La libreria " + file + " no pudo ser eliminada!" + FALLBACK;
+}
+std::string Undeletable(const std::string& file) {
+    return "La libreria " + file + " no pudo ser eliminada.";
+}
+std::string Cannot(const std::string&) {
+    return CANNOT;
+}
+std::string Failed(const std::string& name) {
+    return "Ha ocurrido un error en la descarga de " + name + ".";
+}
+
+// One message box of the conversation and the button that answers it.
+struct TBox {
+    std::string (*Text)(const std::string& subject);
+    TSubject Subject;
+    const char* Button = "OK";
+};
+
+// Where the downloaded library must end up.
+enum class TLands { Nowhere, Here, System };
+
+// One press of "Descargar": the machine, the whole conversation, and what is left after it.
+struct TDownloadCase {
+    const char* Name;
+    const char* Library;
+    const char* InSystem = nullptr;   // stand-in variant placed in the system directory
+    const char* Here = nullptr;       // stand-in variant placed in the current directory
+    bool ForceHere = false;           // the menu's force-here item checked first
+    bool InSystemDirectory = false;   // the program runs with the system directory as its
+                                      // current directory
+    bool LeftoverTempChk = false;     // someone else's temp.chk in the system directory
+    bool ReadOnly = false;            // the placed copies cannot be deleted
+    const char* ServerMode = nullptr; // how the library server misbehaves
+    const char* Before;               // the library's status word before the press
+    std::vector<TBox> Boxes;          // every message box, in order; no other shows up
+    bool Transfers;                   // the server is asked and the list refreshed after
+    TLands Lands = TLands::Nowhere;   // the good copy's place; every other copy is kept
+    const char* After = nullptr;      // the status word afterwards
+};
+
+void PrintTo(const TDownloadCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+const TSubject HERE = TSubject::Here, SYSTEM = TSubject::System;
+
+const TDownloadCase DownloadCases[] = {
+    {.Name = "ForceHereGoesToTheCurrentDirectoryAndZlibCannotRegister",
+     .Library = "ZLIB.DLL",
+     .ForceHere = true,
+     .Before = STATUS_DOWNLOAD,
+     .Boxes = {{Downloaded, HERE}, {NotRegistrable, HERE}},
+     .Transfers = true,
+     .Lands = TLands::Here,
+     .After = STATUS_OK},
+    {.Name = "YesReplacesTheSystemCopyAndRegistersIt",
+     .Library = "MSCOMCTL.OCX",
+     .InSystem = "outdated",
+     .Before = STATUS_UPDATE,
+     .Boxes = {{Question, SYSTEM, "&Yes"}, {Downloaded, SYSTEM}, {Registered, SYSTEM}},
+     .Transfers = true,
+     .Lands = TLands::System,
+     .After = STATUS_OK},
+    {.Name = "NoKeepsTheSystemCopyAndFallsBackHere",
+     .Library = "ZLIB.DLL",
+     .InSystem = "outdated",
+     .Before = STATUS_UPDATE,
+     .Boxes = {{Question, SYSTEM, "&No"}, {Downloaded, HERE}, {NotRegistrable, HERE}},
+     .Transfers = true,
+     .Lands = TLands::Here,
+     .After = STATUS_OK},
+    {.Name = "SystemDirectoryAsCurrentDirectoryAsksTwice",
+     .Library = "ZLIB.DLL",
+     .InSystem = "outdated",
+     .InSystemDirectory = true,
+     .Before = STATUS_UPDATE,
+     .Boxes = {{Question, SYSTEM, "&No"}, {Question, SYSTEM, "&No"}, {Cannot, SYSTEM}},
+     .Transfers = false,
+     .After = STATUS_UPDATE},
+    {.Name = "LeftoverTempChkMakesTheSystemDirectoryUnwritable",
+     .Library = "ZLIB.DLL",
+     .LeftoverTempChk = true,
+     .Before = STATUS_DOWNLOAD,
+     .Boxes = {{UnwritableFallsBack, TSubject::SystemFolder},
+               {Downloaded, HERE},
+               {NotRegistrable, HERE}},
+     .Transfers = true,
+     .Lands = TLands::Here,
+     .After = STATUS_OK},
+    {.Name = "CopiesThatCannotBeRemovedAreKept",
+     .Library = "ZLIB.DLL",
+     .InSystem = "outdated",
+     .Here = "outdated",
+     .ReadOnly = true,
+     .Before = STATUS_UPDATE,
+     .Boxes = {{Question, SYSTEM, "&Yes"},
+               {UndeletableFallsBack, SYSTEM},
+               {Question, HERE, "&Yes"},
+               {Undeletable, HERE},
+               {Cannot, HERE}},
+     .Transfers = false,
+     .After = STATUS_UPDATE},
+    {.Name = "NotFoundReportsAnErrorAndChangesNothing",
+     .Library = "ZLIB.DLL",
+     .Here = "outdated",
+     .ForceHere = true,
+     .ServerMode = "missing",
+     .Before = STATUS_UPDATE,
+     .Boxes = {{Question, HERE, "&Yes"}, {Failed, TSubject::Library}},
+     .Transfers = true,
+     .After = STATUS_UPDATE},
+    {.Name = "TruncatedAnswerReportsAnErrorAndChangesNothing",
+     .Library = "ZLIB.DLL",
+     .Here = "outdated",
+     .ForceHere = true,
+     .ServerMode = "truncate",
+     .Before = STATUS_UPDATE,
+     .Boxes = {{Question, HERE, "&Yes"}, {Failed, TSubject::Library}},
+     .Transfers = true,
+     .After = STATUS_UPDATE},
+    {.Name = "HtmlPageReportsAnErrorAndChangesNothing",
+     .Library = "ZLIB.DLL",
+     .Here = "outdated",
+     .ForceHere = true,
+     .ServerMode = "html",
+     .Before = STATUS_UPDATE,
+     .Boxes = {{Question, HERE, "&Yes"}, {Failed, TSubject::Library}},
+     .Transfers = true,
+     .After = STATUS_UPDATE},
+};
+
+struct DownloadButton : Download, ::testing::WithParamInterface<TDownloadCase> {};
+
+std::string CaseName(const ::testing::TestParamInfo<TDownloadCase>& row) {
+    return row.param.Name;
+}
+
 } // namespace
 
-TEST_F(Download, ForceHereGoesToTheCurrentDirectoryAndZlibCannotRegister) {
+TEST_P(DownloadButton, AsksTellsAndLeavesTheCopies) {
+    const TDownloadCase& c = GetParam();
+    const std::string name = c.Library;
     TScenario machine;
-    auto app = machine.Start();
-    SetForceHere(*app);
-    StartDownload(*app, "ZLIB.DLL");
-    const std::string file = machine.HerePath("ZLIB.DLL");
-    Answer(*app, "Descargado con exito en " + file + ".");
-    Answer(*app, "No es posible registrar la librería " + file + ".");
-    EXPECT_TRUE(app->WaitForRefreshedList());
-    EXPECT_EQ(app->Lines()[IndexOf("ZLIB.DLL")], Line("ZLIB.DLL", STATUS_OK));
-    EXPECT_EQ(ReadWholeFile(file), Good("ZLIB.DLL"));
-    EXPECT_FALSE(kestrova_test::FileExistsAt(machine.SystemPath("ZLIB.DLL")));
+    const std::string system = machine.SystemPath(name);
+    const std::string here = c.InSystemDirectory ? system : machine.HerePath(name);
+    if (c.InSystem) machine.PlaceInSystem(c.InSystem, name);
+    if (c.Here) machine.PlaceHere(c.Here, name);
+    if (!RegistrationKey(name).empty()) machine.Unregistered(name);
+    std::unique_ptr<TScopedFile> leftover;
+    if (c.LeftoverTempChk) leftover = std::make_unique<TScopedFile>(machine.SystemPath("temp.chk"));
+    std::vector<std::unique_ptr<TScopedReadOnly>> locked;
+    if (c.ReadOnly) {
+        if (c.InSystem) locked.push_back(std::make_unique<TScopedReadOnly>(system));
+        if (c.Here) locked.push_back(std::make_unique<TScopedReadOnly>(here));
+    }
+    const std::string systemBefore = c.InSystem ? ReadWholeFile(system) : "";
+    const std::string hereBefore = c.Here ? ReadWholeFile(here) : "";
+    if (c.ServerMode) kestrova_test::SetServerMode(name, c.ServerMode);
+
+    std::unique_ptr<TKestrova> app =
+        c.InSystemDirectory ? std::make_unique<TKestrova>(kestrova_test::SystemDirectory())
+                            : machine.Start();
+    EXPECT_EQ(app->Lines()[IndexOf(name)], Line(name, c.Before));
+    if (c.ForceHere) SetForceHere(*app);
+    StartDownload(*app, name);
+    auto named = [&](TSubject subject) {
+        switch (subject) {
+        case TSubject::Here:
+            return here;
+        case TSubject::System:
+            return system;
+        case TSubject::SystemFolder:
+            return kestrova_test::SystemDirectory();
+        case TSubject::Library:
+            break;
+        }
+        return name;
+    };
+    for (const TBox& box : c.Boxes)
+        Answer(*app, box.Text(named(box.Subject)), box.Button);
+    EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "a box beyond the conversation";
+
+    if (c.Transfers) {
+        EXPECT_TRUE(app->WaitForRefreshedList());
+        EXPECT_GE(kestrova_test::ServerRequestCount(name), 1);
+    } else {
+        EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_LLIBRERIAS); }));
+        EXPECT_EQ(kestrova_test::ServerRequestCount(name), 0);
+    }
+    EXPECT_EQ(app->Lines()[IndexOf(name)], Line(name, c.After));
     // The list and "[...]" come back; the three commands wait for the next selection.
     EXPECT_TRUE(app->IsEnabled(IDC_LLIBRERIAS));
     EXPECT_TRUE(app->IsEnabled(IDC_BTNEXTRA));
     EXPECT_FALSE(app->IsEnabled(IDC_CMDDESCARGAR));
     EXPECT_FALSE(app->IsShown(IDC_LDOWNLOADING));
     EXPECT_FALSE(app->IsShown(IDC_PB1));
-}
 
-TEST_F(Download, YesReplacesTheSystemCopyAndRegistersIt) {
-    TScenario machine;
-    const std::string file = machine.PlaceInSystem("outdated", "MSCOMCTL.OCX");
-    machine.Unregistered("MSCOMCTL.OCX");
-    auto app = machine.Start();
-    EXPECT_EQ(app->Lines()[IndexOf("MSCOMCTL.OCX")], Line("MSCOMCTL.OCX", STATUS_UPDATE));
-    StartDownload(*app, "MSCOMCTL.OCX");
-    Answer(*app, Question(file), "&Yes");
-    Answer(*app, "Descargado con exito en " + file + ".");
-    Answer(*app, "Librería " + file + " ha sido registrada con exito.");
-    EXPECT_TRUE(app->WaitForRefreshedList());
-    EXPECT_EQ(app->Lines()[IndexOf("MSCOMCTL.OCX")], Line("MSCOMCTL.OCX", STATUS_OK));
-    EXPECT_EQ(ReadWholeFile(file), Good("MSCOMCTL.OCX"));
-    if (kestrova_test::InWin64Prefix()) {
+    // The good copy where it belongs; every other copy as it was, or still absent.
+    const std::string good = Good(name);
+    auto expectCopy = [&](const std::string& path, bool lands, const char* placed,
+                          const std::string& before) {
+        SCOPED_TRACE(path);
+        if (lands)
+            EXPECT_EQ(ReadWholeFile(path), good);
+        else if (placed)
+            EXPECT_EQ(ReadWholeFile(path), before);
+        else
+            EXPECT_FALSE(kestrova_test::FileExistsAt(path));
+        EXPECT_FALSE(kestrova_test::FileExistsAt(path + ".part")) << "the partial file was left";
+    };
+    expectCopy(system, c.Lands == TLands::System, c.InSystem, systemBefore);
+    if (!c.InSystemDirectory) expectCopy(here, c.Lands == TLands::Here, c.Here, hereBefore);
+    if (leftover) {
+        EXPECT_TRUE(kestrova_test::FileExistsAt(leftover->Path))
+            << "someone else's file was removed";
+    }
+    if (kestrova_test::InWin64Prefix() && c.Lands == TLands::System) {
         // C:\windows\system32 of a 32-bit program is the 32-bit system folder.
         EXPECT_FALSE(kestrova_test::FileExistsAt(
-            kestrova_test::JoinPath(kestrova_test::NativeSystem32(), "MSCOMCTL.OCX")));
+            kestrova_test::JoinPath(kestrova_test::NativeSystem32(), name)));
         EXPECT_EQ(ReadWholeFile(kestrova_test::WinePath(kestrova_test::Env("WINEPREFIX") +
-                                                        "/drive_c/windows/syswow64/MSCOMCTL.OCX")),
-                  Good("MSCOMCTL.OCX"));
+                                                        "/drive_c/windows/syswow64/" + name)),
+                  good);
     }
 }
 
-TEST_F(Download, NoKeepsTheSystemCopyAndFallsBackHere) {
-    TScenario machine;
-    const std::string system = machine.PlaceInSystem("outdated", "ZLIB.DLL");
-    const std::string before = ReadWholeFile(system);
-    auto app = machine.Start();
-    StartDownload(*app, "ZLIB.DLL");
-    Answer(*app, Question(system), "&No");
-    const std::string here = machine.HerePath("ZLIB.DLL");
-    Answer(*app, "Descargado con exito en " + here + ".");
-    Answer(*app, "No es posible registrar la librería " + here + ".");
-    EXPECT_TRUE(app->WaitForRefreshedList());
-    EXPECT_EQ(ReadWholeFile(system), before);
-    EXPECT_EQ(ReadWholeFile(here), Good("ZLIB.DLL"));
-}
-
-TEST_F(Download, SystemDirectoryAsCurrentDirectoryAsksTwice) {
-    TScenario machine;
-    const std::string file = machine.PlaceInSystem("outdated", "ZLIB.DLL");
-    const std::string before = ReadWholeFile(file);
-    TKestrova app(kestrova_test::SystemDirectory());
-    StartDownload(app, "ZLIB.DLL");
-    Answer(app, Question(file), "&No");
-    Answer(app, Question(file), "&No");
-    Answer(app, CANNOT);
-    EXPECT_TRUE(app.NoMessageBoxWithin(500));
-    EXPECT_EQ(ReadWholeFile(file), before);
-    EXPECT_EQ(kestrova_test::ServerRequestCount("ZLIB.DLL"), 0);
-}
-
-TEST_F(Download, LeftoverTempChkMakesTheSystemDirectoryUnwritable) {
-    TScenario machine;
-    TScopedFile leftover(machine.SystemPath("temp.chk"));
-    auto app = machine.Start();
-    StartDownload(*app, "ZLIB.DLL");
-    Answer(*app,
-           "No es posible escribir en la carpeta " + kestrova_test::SystemDirectory() + FALLBACK);
-    const std::string here = machine.HerePath("ZLIB.DLL");
-    Answer(*app, "Descargado con exito en " + here + ".");
-    Answer(*app, "No es posible registrar la librería " + here + ".");
-    EXPECT_TRUE(kestrova_test::FileExistsAt(leftover.Path)) << "someone else's file was removed";
-}
-
-TEST_F(Download, CopiesThatCannotBeRemovedAreKept) {
-    TScenario machine;
-    const std::string system = machine.PlaceInSystem("outdated", "ZLIB.DLL");
-    const std::string here = machine.PlaceHere("outdated", "ZLIB.DLL");
-    const std::string before = ReadWholeFile(here);
-    TScopedReadOnly lockedSystem(system), lockedHere(here);
-    auto app = machine.Start();
-    StartDownload(*app, "ZLIB.DLL");
-    Answer(*app, Question(system), "&Yes");
-    Answer(*app, "La libreria " + system + " no pudo ser eliminada!" + FALLBACK);
-    Answer(*app, Question(here), "&Yes");
-    Answer(*app, "La libreria " + here + " no pudo ser eliminada.");
-    Answer(*app, CANNOT);
-    EXPECT_EQ(ReadWholeFile(system), before);
-    EXPECT_EQ(ReadWholeFile(here), before);
-    EXPECT_EQ(kestrova_test::ServerRequestCount("ZLIB.DLL"), 0);
-}
+INSTANTIATE_TEST_SUITE_P(Download, DownloadButton, ::testing::ValuesIn(DownloadCases), CaseName);
 
 TEST_F(Download, StopButtonEndsATricklingTransferAndKeepsTheOldCopy) {
     TScenario machine;
@@ -223,26 +367,6 @@ TEST_F(Download, StopButtonEndsATricklingTransferAndKeepsTheOldCopy) {
     EXPECT_FALSE(app->IsShown(IDC_LDOWNLOADING));
     EXPECT_FALSE(app->IsShown(IDC_PB1));
     EXPECT_EQ(ReadWholeFile(here), before);
-}
-
-TEST_F(Download, ServerFailuresReportAnErrorAndChangeNothing) {
-    for (const char* mode : {"missing", "truncate", "html"}) {
-        SCOPED_TRACE(mode);
-        TScenario machine;
-        const std::string here = machine.PlaceHere("outdated", "ZLIB.DLL");
-        const std::string before = ReadWholeFile(here);
-        kestrova_test::SetServerMode("ZLIB.DLL", mode);
-        auto app = machine.Start();
-        SetForceHere(*app);
-        StartDownload(*app, "ZLIB.DLL");
-        Answer(*app, Question(here), "&Yes");
-        Answer(*app, "Ha ocurrido un error en la descarga de ZLIB.DLL.");
-        EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
-        EXPECT_TRUE(app->WaitForRefreshedList());
-        EXPECT_EQ(ReadWholeFile(here), before);
-        EXPECT_FALSE(kestrova_test::FileExistsAt(here + ".part"));
-        EXPECT_EQ(app->Lines()[IndexOf("ZLIB.DLL")], Line("ZLIB.DLL", STATUS_UPDATE));
-    }
 }
 
 TEST_F(Download, ClosingTheWindowMidTransferStopsCleansUpAndCloses) {

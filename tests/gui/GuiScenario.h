@@ -10,6 +10,7 @@
 #include "inventory/Catalogue.h"
 #include "inventory/Scan.h"
 #include "tests/support/WineSupport.h"
+#include "tests/support/WrittenKey.h"
 
 #include <memory>
 #include <stdexcept>
@@ -33,25 +34,11 @@ inline const TLibraryEntry& Entry(const std::string& name) {
 // The key whose default value registers the library (a type library's without the
 // trailing backslash); empty for a library that needs no registration.
 inline std::string RegistrationKey(const std::string& name) {
-    const TLibraryEntry& entry = Entry(name);
-    if (!entry.ClsId.empty()) return "CLSID\\{" + entry.ClsId.str() + "}\\InprocServer32";
-    std::string key = entry.TypeLib.str();
-    if (key.empty()) return {};
-    if (key.back() == '\\') key.pop_back();
-    return "TypeLib\\" + key;
+    return kestrova_test::WrittenKeyOf(Entry(name));
 }
 
 inline std::string Line(const std::string& name, const char* status) {
     return name + status;
-}
-
-// Libraries Wine brings along in its system folder, with its own versions and
-// registrations: their lines depend on the Wine release, not on the scenario.
-inline bool ProvidedByWine(const std::string& name) {
-    for (const char* own : {"DX8VB.DLL", "QUARTZ.DLL", "SHDOCVW.DLL", "GDI32.DLL", "OLEAUT32.DLL",
-                            "OLEPRO32.DLL", "WINMM.DLL", "WS2_32.DLL"})
-        if (name == own) return true;
-    return false;
 }
 
 // A crafted machine: an empty folder that the program gets as its current directory, and

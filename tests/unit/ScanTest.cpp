@@ -162,13 +162,9 @@ TEST(Scan, StaysWithinItsQueryBudget) {
     // Worst case for every entry: a registered path that is gone, then both directories.
     TFakePlatform platform;
     ResetLibraries();
-    for (const TLibraryEntry& e : Libraries) {
-        if (e.ClsId.empty() && e.TypeLib.empty()) continue;
-        const std::string key = !e.ClsId.empty()
-                                    ? "CLSID\\{" + e.ClsId.str() + "}\\InprocServer32"
-                                    : "TypeLib\\" + e.TypeLib.str();
-        platform.Registry[key] = "C:\\Gone\\" + e.Name.str();
-    }
+    for (const TLibraryEntry& e : Libraries)
+        if (e.NeedsRegistration())
+            platform.Registry[RegistryKeyOf(e)] = "C:\\Gone\\" + e.Name.str();
     for (const TLibraryEntry& e : Libraries)
         platform.AddFile(platform.SystemDir + "\\" + e.Name.str(), V(1, 0, 0, 0));
     std::vector<std::string> lines;

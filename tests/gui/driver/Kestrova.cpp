@@ -7,6 +7,8 @@
 #include "Wait.h"
 #include "WindowQuery.h"
 
+#include "inventory/Scan.h"
+#include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
 
 #include <stdexcept>
@@ -30,20 +32,8 @@ std::string KestrovaExe() {
 }
 
 std::string FileVersionText(const std::string& file) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
-    if (size == 0) return {};
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return {};
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) ||
-        info == nullptr)
-        return {};
-    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
-           std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
-           std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
-           std::to_string(LOWORD(info->dwFileVersionLS));
+    const std::optional<TVersionParts> parts = WindowsPlatform().ReadFileVersion(file);
+    return parts ? FormatVersion(*parts) : std::string();
 }
 
 TKestrova::TKestrova(const std::string& currentDir, DWORD timeoutMs)

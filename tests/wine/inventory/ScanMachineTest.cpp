@@ -5,6 +5,7 @@
 #include "inventory/Scan.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
+#include "tests/support/WrittenKey.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,6 @@ namespace {
 
 const std::string Ok = STATUS_OK, Register = STATUS_REGISTER, Update = STATUS_UPDATE,
                   Download = STATUS_DOWNLOAD;
-
-std::string KeyOf(const TLibraryEntry& e) {
-    if (!e.ClsId.empty()) return "CLSID\\{" + e.ClsId.str() + "}\\InprocServer32";
-    if (!e.TypeLib.empty()) return "TypeLib\\" + e.TypeLib.str();
-    return {};
-}
-
-// The key as a stand-in's DllRegisterServer writes it (no trailing "\").
-std::string WrittenKeyOf(const TLibraryEntry& e) {
-    std::string key = KeyOf(e);
-    if (!key.empty() && key.back() == '\\') key.pop_back();
-    return key;
-}
 
 // The entry of `name`; the catalogue columns must have been written (ResetLibraries).
 std::size_t IndexOf(const std::string& name) {
@@ -44,7 +32,7 @@ std::string ExpectedLineForWinesOwn(const TLibraryEntry& e, const std::string& h
                                     const std::string& sys) {
     const std::string name = e.Name.str();
     std::string registered;
-    const std::string key = KeyOf(e);
+    const std::string key = RegistryKeyOf(e);
     if (!key.empty()) {
         HKEY raw = nullptr;
         if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &raw) == ERROR_SUCCESS) {
@@ -147,7 +135,7 @@ TEST(WineScan, CraftedMachineGivesTheExpectedLines) {
         ASSERT_FALSE(WineProvides(name)) << name << ": Wine ships it now; choose another";
         const TLibraryEntry& e = Libraries[IndexOf(name)];
         if (e.NeedsRegistration()) {
-            ASSERT_EQ(ReadClassesRootValue(WindowsPlatform(), KeyOf(e)), "") << name;
+            ASSERT_EQ(ReadClassesRootValue(WindowsPlatform(), RegistryKeyOf(e)), "") << name;
         }
     }
 

@@ -3,26 +3,13 @@
 #include "inventory/Scan.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
+#include "tests/support/WrittenKey.h"
 
 #include <gtest/gtest.h>
 
 using namespace kestrova_test;
 
 namespace {
-
-// The key a stand-in writes, spelled as its DllRegisterServer does (no trailing "\").
-std::string WrittenKey(const TLibraryEntry& e) {
-    if (!e.ClsId.empty()) return "CLSID\\{" + e.ClsId.str() + "}\\InprocServer32";
-    std::string path = e.TypeLib.str();
-    if (!path.empty() && path.back() == '\\') path.pop_back();
-    return "TypeLib\\" + path;
-}
-
-// The key the scan reads: the catalogue's type-library path keeps its trailing "\".
-std::string ScannedKey(const TLibraryEntry& e) {
-    if (!e.ClsId.empty()) return WrittenKey(e);
-    return "TypeLib\\" + e.TypeLib.str();
-}
 
 bool Exports(const std::string& library, const char* entry) {
     HMODULE module = LoadLibraryA(library.c_str());
@@ -47,11 +34,11 @@ TEST(WineStandIn, GoodOnesRegisterTheirOwnPathAndUnregisterIt) {
             EXPECT_FALSE(Exports(copy, "DllUnregisterServer")) << name;
             continue;
         }
-        TScopedClassesRootKey guard(WrittenKey(e)); // puts back whatever Wine had there
+        TScopedClassesRootKey guard(WrittenKeyOf(e)); // puts back whatever Wine had there
         EXPECT_EQ(CallRegistrationEntry(copy, "DllRegisterServer"), S_OK) << name;
-        EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), ScannedKey(e)), copy) << name;
+        EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), RegistryKeyOf(e)), copy) << name;
         EXPECT_EQ(CallRegistrationEntry(copy, "DllUnregisterServer"), S_OK) << name;
-        EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), ScannedKey(e)), "") << name;
+        EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), RegistryKeyOf(e)), "") << name;
     }
 }
 
@@ -76,7 +63,7 @@ TEST(WineStandIn, FailingAndCrashingOnesWriteNothing) {
         const std::string name = e.Name.str();
         if (WineProvides(name)) continue;
         const std::string before =
-            e.NeedsRegistration() ? ReadClassesRootValue(WindowsPlatform(), ScannedKey(e)) : "";
+            e.NeedsRegistration() ? ReadClassesRootValue(WindowsPlatform(), RegistryKeyOf(e)) : "";
         {
             TScopedFileCopy fails(StandInPath("fails", name), folder / name);
             EXPECT_EQ(CallRegistrationEntry(fails.Path(), "DllRegisterServer"), 1) << name;
@@ -90,7 +77,7 @@ TEST(WineStandIn, FailingAndCrashingOnesWriteNothing) {
             EXPECT_EQ(result, 12345) << name << ": the entry never returned";
         }
         if (e.NeedsRegistration()) {
-            EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), ScannedKey(e)), before) << name;
+            EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), RegistryKeyOf(e)), before) << name;
         }
     }
 }
