@@ -1,7 +1,7 @@
 // The download button on a real window under Wine, against the loopback library server:
 // where the library goes, every question and message on the way, the stop button, and
 // that a failed, stopped or abandoned transfer leaves the old copy exactly as it was.
-#include "GuiScenario.h"
+#include "DownloadSteps.h"
 #include "LibServerControl.h"
 
 #include <gtest/gtest.h>
@@ -18,35 +18,10 @@ namespace {
 const std::string FALLBACK = "\n\rSe intentará descargar en la carpeta del programa.";
 const std::string CANNOT = "No es posible descargar la librería!";
 
-std::string Question(const std::string& file) {
-    return "La librería " + file + " ya existe.\n\r¿Está seguro que desea reemplazarla?";
-}
-
-// Waits for the next box, checks its text (and that it is the plain box or the question),
-// then presses `button`.
-void Answer(TKestrova& app, const std::string& text, const std::string& button = "OK") {
-    const auto box = app.WaitForMessageBox(15000);
-    ASSERT_TRUE(box) << "no box for: " << text;
-    EXPECT_EQ(box->Text, text);
-    if (button == "OK") {
-        EXPECT_EQ(box->Title, "Kestrova");
-    } else {
-        EXPECT_EQ(box->Title, "Warning");
-        EXPECT_EQ(box->Buttons, (std::vector<std::string>{"&Yes", "&No"}));
-    }
-    EXPECT_TRUE(PressButton(*box, button));
-}
-
 void SetForceHere(TKestrova& app) {
     ASSERT_TRUE(app.OpenMenu());
     ASSERT_TRUE(app.PickMenuItem(TMenuItem::ForceHere));
     ASSERT_EQ(app.ForceHereChecked(), std::optional<bool>(true));
-}
-
-void StartDownload(TKestrova& app, const std::string& name) {
-    ASSERT_TRUE(app.SelectLine(IndexOf(name)));
-    ASSERT_TRUE(WaitUntil([&] { return app.IsEnabled(IDC_CMDDESCARGAR); }));
-    app.Press(IDC_CMDDESCARGAR);
 }
 
 std::string Good(const std::string& name) {

@@ -1,6 +1,6 @@
 // The signer rule on the real window under Wine: a signed copy in the system folder is
 // replaced only by a library the same publisher signed, and a refused one changes nothing.
-#include "GuiScenario.h"
+#include "DownloadSteps.h"
 #include "LibServerControl.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +9,6 @@ using namespace gui;
 using kestrova_test::ReadWholeFile;
 
 namespace {
-
-// Waits for the next box, checks its text, and presses `button`.
-void Answer(TKestrova& app, const std::string& text, const std::string& button = "OK") {
-    const auto box = app.WaitForMessageBox(15000);
-    ASSERT_TRUE(box) << "no box for: " << text;
-    EXPECT_EQ(box->Text, text);
-    EXPECT_TRUE(PressButton(*box, button));
-}
 
 struct TrustedDownload : ::testing::Test {
     TScenario Machine;
@@ -34,12 +26,8 @@ struct TrustedDownload : ::testing::Test {
     std::unique_ptr<TKestrova> Download() {
         auto app = Machine.Start();
         EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_UPDATE));
-        EXPECT_TRUE(app->SelectLine(IndexOf("MSINET.OCX")));
-        EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDDESCARGAR); }));
-        app->Press(IDC_CMDDESCARGAR);
-        Answer(*app,
-               "La librería " + System + " ya existe.\n\r¿Está seguro que desea reemplazarla?",
-               "&Yes");
+        StartDownload(*app, "MSINET.OCX");
+        Answer(*app, Question(System), "&Yes");
         return app;
     }
 };
