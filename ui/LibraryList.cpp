@@ -15,8 +15,13 @@ void TfGeneral::RefreshList() {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     std::vector<std::string> lines;
     ScanLibraries(WindowsPlatform(), lines);
+    // Filled without a redraw per line, then repainted once; the scan stays outside, so an
+    // error inside it cannot leave the list with redrawing off.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (const std::string& line : lines)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
     SetLabelCaption(IDC_LBLSO, GetOSName(WindowsPlatform()));
 }
 

@@ -113,6 +113,14 @@ DWORD StyleOf(const TControlRow& row) {
     return style;
 }
 
+// The size a label takes for `text` in `font`, measured on `dc`.
+SIZE LabelSize(HDC dc, HFONT font, const std::string& text) {
+    RECT r = {0, 0, 0, 0};
+    TSelection selected(dc, font);
+    DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
 DWORD ExStyleOf(TControlKind kind) {
     return kind == TControlKind::List || kind == TControlKind::ReadOnlyEdit ? WS_EX_CLIENTEDGE : 0;
 }
@@ -164,6 +172,10 @@ void TfGeneral::CreateControls() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(FHandle, GWLP_HINSTANCE));
     SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(BASE_FONT_HEIGHT, false)),
                  FALSE);
+    // Each label is created at the size of its text, measured on one device context of the
+    // (still hidden) window, instead of being created, measured on a context of its own,
+    // resized and repainted.
+    const TWindowDC measure(FHandle);
     for (std::size_t i = 0; i < LayoutCount; ++i) {
         const TControlRow& row = Layout[i];
         HWND parent = row.Parent ? GetDlgItem(FHandle, row.Parent) : FHandle;
@@ -171,14 +183,14 @@ void TfGeneral::CreateControls() {
         if (row.Kind == TControlKind::Link)
             caption =
                 std::string("Programado por ") + CREDITS_AUTHOR + " - WebSite: " + CREDITS_SITE;
+        const HFONT font = FontFor(row.FontHeight, row.Bold);
+        SIZE size = {row.Width, row.Height};
+        if (row.Kind == TControlKind::Label) size = LabelSize(measure.get(), font, caption);
         HWND control = CreateWindowExA(
             ExStyleOf(row.Kind), WindowClassOf(row.Kind), caption.c_str(), StyleOf(row), row.Left,
-            row.Top, row.Width, row.Height, parent,
+            row.Top, size.cx, size.cy, parent,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.Id)), instance, nullptr);
-        if (!control) continue;
-        SendMessageA(control, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(FontFor(row.FontHeight, row.Bold)), FALSE);
-        if (row.Kind == TControlKind::Label) SetLabelCaption(row.Id, caption);
+        if (control) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     // The list's own keyboard search is replaced by ours.
     HWND list = Control(IDC_LLIBRERIAS);
@@ -196,14 +208,11 @@ void TfGeneral::SetLabelCaption(int id, const std::string& text) {
     HWND label = Control(id);
     if (!label) return;
     SetWindowTextA(label, text.c_str());
-    RECT r = {0, 0, 0, 0};
-    {
-        TWindowDC dc(label);
-        TSelection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-        DrawTextA(dc.get(), text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX);
-    }
+    const SIZE size =
+        LabelSize(TWindowDC(label).get(),
+                  reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), text);
     // Grows to the right from its left edge; a label on the panel is clipped by it.
-    SetWindowPos(label, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+    SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(label, nullptr, TRUE);
 }
