@@ -59,21 +59,24 @@ int main(int argc, char** argv) {
     std::vector<BYTE> der{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (der.empty()) return Fail(file + " is empty");
 
-    TCertificate added;
+    // The certificate as read, to look for in the store afterwards.
+    TCertificate added(CertCreateCertificateContext(X509_ASN_ENCODING, der.data(),
+                                                    static_cast<DWORD>(der.size())));
+    if (!added) return Fail(file + " is not a DER certificate");
     {
         TCertStore roots = OpenMachineRoots();
         if (!roots) {
             const DWORD code = GetLastError();
             return Fail("cannot open the machine's ROOT store", code);
         }
-        PCCERT_CONTEXT context = nullptr;
+        // No context of the added copy is taken: it would hold the store open, and Wine
+        // writes a system store to the registry only once it is closed.
         if (!CertAddEncodedCertificateToStore(roots.get(), X509_ASN_ENCODING, der.data(),
                                               static_cast<DWORD>(der.size()),
-                                              CERT_STORE_ADD_REPLACE_EXISTING, &context)) {
+                                              CERT_STORE_ADD_REPLACE_EXISTING, nullptr)) {
             const DWORD code = GetLastError();
             return Fail("cannot add " + file + " to the machine's ROOT store", code);
         }
-        added.reset(context);
     }
     // Read back through a new handle, so success means the store keeps it, not that one
     // handle took it.
