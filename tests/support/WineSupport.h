@@ -24,7 +24,9 @@ std::string Arch();
 bool InWin64Prefix();
 
 // The Wine path of a stand-in library: <KESTROVA_STANDINS>/<variant>/<name>, variant one
-// of good, outdated, noversion, fails, crash, text. Throws when KESTROVA_STANDINS is unset.
+// of good, outdated, noversion, fails, crash, text (every catalogue name), category
+// (MSCOMCTL.OCX), signed-a, signed-a-outdated, signed-b, altered, malformed (MSINET.OCX).
+// Throws when KESTROVA_STANDINS is unset.
 std::string StandInPath(const std::string& variant, const std::string& name);
 
 // GetSystemDirectoryA of this (32-bit) process: syswow64's contents in a win64 prefix.
