@@ -22,7 +22,7 @@ using namespace kestrova_test;
 
 namespace {
 
-enum class TCallKind { Registry, Exists, Version, SystemDir, CurrentDir };
+enum class TCallKind { Registry, Exists, Version, SystemDir, CurrentDir, KnownDlls, SameFile };
 
 struct TCall {
     TCallKind Kind;
@@ -73,6 +73,17 @@ public:
     std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
         return FInner.HoldFile(path);
     }
+    bool IsProtectedSystemFile(const std::string& path) override {
+        return FInner.IsProtectedSystemFile(path);
+    }
+    std::vector<std::string> KnownDlls() override {
+        Calls.push_back({TCallKind::KnownDlls, {}});
+        return FInner.KnownDlls();
+    }
+    bool SameFile(const std::string& a, const std::string& b) override {
+        Calls.push_back({TCallKind::SameFile, a + "|" + b});
+        return FInner.SameFile(a, b);
+    }
 
 private:
     TPlatform& FInner;
@@ -120,6 +131,36 @@ void ReplayBare(const std::vector<TCall>& calls) {
         case TCallKind::CurrentDir:
             GetCurrentDirectoryA(MAX_PATH, folder);
             break;
+        case TCallKind::KnownDlls: {
+            HKEY key = nullptr;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                              "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs", 0,
+                              KEY_READ, &key) != ERROR_SUCCESS)
+                break;
+            char name[256];
+            for (DWORD index = 0;; ++index) {
+                DWORD nameSize = sizeof(name), size = sizeof(value);
+                if (RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(value), &size) == ERROR_NO_MORE_ITEMS)
+                    break;
+            }
+            RegCloseKey(key);
+            break;
+        }
+        case TCallKind::SameFile: {
+            const std::size_t bar = c.Text.find('|');
+            for (const std::string& path : {c.Text.substr(0, bar), c.Text.substr(bar + 1)}) {
+                HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                BY_HANDLE_FILE_INFORMATION info;
+                if (file != INVALID_HANDLE_VALUE) {
+                    GetFileInformationByHandle(file, &info);
+                    CloseHandle(file);
+                }
+            }
+            break;
+        }
         }
     }
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The four 16-bit numbers of a file's fixed version block.
 struct TVersionParts {
@@ -112,4 +113,18 @@ public:
     };
     // Holds `path`; nullptr when it cannot be opened so.
     virtual std::unique_ptr<THeldFile> HoldFile(const std::string& path) = 0;
+
+    // SfcIsFileProtected(nullptr, path): true when Windows Resource Protection guards the
+    // file at `path`. False where sfc.dll or the function is missing.
+    virtual bool IsProtectedSystemFile(const std::string& path) = 0;
+
+    // The data of every text value of the key KnownDLLs (HKEY_LOCAL_MACHINE, below
+    // SYSTEM\CurrentControlSet\Control\Session Manager), read through the 64-bit view
+    // under WOW64 as the loader reads it: the names Windows loads from the system folder
+    // only. Empty when the key cannot be read.
+    virtual std::vector<std::string> KnownDlls() = 0;
+
+    // True when both paths name one existing file, however each spells it (another case,
+    // a short name, the 32-bit system folder under its own name under WOW64).
+    virtual bool SameFile(const std::string& a, const std::string& b) = 0;
 };

@@ -5,7 +5,10 @@
 #include "platform/Authenticode.h"
 #include "platform/GuardedCall.h"
 #include "platform/Handles.h"
+#include "platform/LateBound.h"
 #include "platform/OleScope.h"
+
+#include <sfc.h>
 
 #include <algorithm>
 #include <vector>
@@ -192,6 +195,69 @@ public:
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return nullptr;
         return std::make_unique<THeld>(std::move(file), path);
+    }
+
+    bool IsProtectedSystemFile(const std::string& path) override {
+        static auto* isProtected =
+            LateBound<decltype(SfcIsFileProtected)>("sfc.dll", "SfcIsFileProtected");
+        if (isProtected == nullptr) return false;
+        const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+        if (length <= 0) return false;
+        std::vector<wchar_t> wide(static_cast<std::size_t>(length));
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+        return isProtected(nullptr, wide.data()) != FALSE;
+    }
+
+    std::vector<std::string> KnownDlls() override {
+        // HKLM\SYSTEM is one key for both views today, but the loader reads the 64-bit one.
+        const REGSAM view = IsWow64() ? KEY_WOW64_64KEY : 0;
+        HKEY raw = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                          "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs", 0,
+                          KEY_READ | view, &raw) != ERROR_SUCCESS)
+            return {};
+        TRegKey key(raw);
+        DWORD longestName = 0;
+        DWORD longestData = 0;
+        if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, &longestName, &longestData, nullptr,
+                             nullptr) != ERROR_SUCCESS)
+            return {};
+        std::vector<std::string> names;
+        std::vector<char> name(longestName + 1);
+        std::vector<char> data(longestData + 1);
+        for (DWORD index = 0;; ++index) {
+            DWORD nameSize = static_cast<DWORD>(name.size());
+            DWORD dataSize = longestData;
+            DWORD type = 0;
+            const LONG status =
+                RegEnumValueA(key.get(), index, name.data(), &nameSize, nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &dataSize);
+            if (status == ERROR_NO_MORE_ITEMS) break;
+            if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+            // Stored text need not end in NUL: never read past the bytes returned.
+            const std::string text(data.data(), std::min<DWORD>(dataSize, longestData));
+            names.push_back(text.substr(0, text.find('\0')));
+        }
+        return names;
+    }
+
+    bool SameFile(const std::string& a, const std::string& b) override {
+        const auto identity =
+            [](const std::string& path) -> std::optional<BY_HANDLE_FILE_INFORMATION> {
+            // Attributes only, all sharing granted: a file another program holds still answers.
+            TFileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            BY_HANDLE_FILE_INFORMATION info = {};
+            if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+            return info;
+        };
+        const auto first = identity(a);
+        const auto second = identity(b);
+        return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
+               first->nFileIndexHigh == second->nFileIndexHigh &&
+               first->nFileIndexLow == second->nFileIndexLow;
     }
 };
 

@@ -117,4 +117,14 @@ public:
     void Registers(const std::string& library) {
         Entries[Upper(library)] = {TEntryCall::TOutcome::Returned, 0, 0};
     }
+
+    std::set<std::string> Protected;       // upper-cased paths Windows Resource Protection guards
+    std::vector<std::string> KnownDllList; // the KnownDLLs values' data
+    bool IsProtectedSystemFile(const std::string& path) override {
+        return Protected.count(Upper(path)) != 0;
+    }
+    std::vector<std::string> KnownDlls() override { return KnownDllList; }
+    bool SameFile(const std::string& a, const std::string& b) override {
+        return HasFile(a) && Upper(a) == Upper(b);
+    }
 };
