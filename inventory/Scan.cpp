@@ -1,6 +1,8 @@
 // The scan's two passes and the small file and registry queries they are built from.
 #include "inventory/Scan.h"
 
+#include "inventory/WindowsOwn.h"
+
 #include <cstring>
 
 std::string ReadClassesRootValue(TPlatform& platform, const std::string& key,
@@ -28,9 +30,11 @@ std::string GetFileVersionString(TPlatform& platform, const std::string& file) {
 
 std::string GetSystemDir(TPlatform& platform) { return platform.SystemDirectory(); }
 
-std::string LocateLibraryFile(TPlatform& platform, const std::string& name) {
-    std::string here = platform.CurrentDirectory() + "\\" + name;
-    if (platform.FileExists(here)) return here;
+std::string LocateLibraryFile(TPlatform& platform, const std::string& name, bool systemOnly) {
+    if (!systemOnly) {
+        std::string here = platform.CurrentDirectory() + "\\" + name;
+        if (platform.FileExists(here)) return here;
+    }
     std::string system = GetSystemDir(platform) + "\\" + name;
     if (platform.FileExists(system)) return system;
     return {};
@@ -45,30 +49,32 @@ std::string RegistryKeyOf(const TLibraryEntry& entry) {
 namespace {
 
 // Path from the location search; Present and InstalledVersion follow from it.
-void LocateInto(TPlatform& platform, TLibraryEntry& entry) {
-    entry.Path = LocateLibraryFile(platform, entry.Name.str());
+void LocateInto(TPlatform& platform, TLibraryEntry& entry, bool systemOnly) {
+    entry.Path = LocateLibraryFile(platform, entry.Name.str(), systemOnly);
     entry.Present = !entry.Path.empty();
     if (entry.Present) entry.InstalledVersion = GetFileVersionString(platform, entry.Path.str());
 }
 
 } // namespace
 
-void DetectLibrary(TPlatform& platform, TLibraryEntry& entry) {
+void DetectLibrary(TPlatform& platform, TLibraryEntry& entry, bool systemOnly) {
     const std::string key = RegistryKeyOf(entry);
     if (key.empty()) {
         entry.Registered = true; // nothing to register
-        LocateInto(platform, entry);
+        LocateInto(platform, entry, systemOnly);
         return;
     }
     entry.Path = ReadClassesRootValue(platform, key);
-    if (!entry.Path.empty() && platform.FileExists(entry.Path.str())) {
+    if (!entry.Path.empty() && platform.FileExists(entry.Path.str()) &&
+        (!systemOnly ||
+         platform.SameFile(entry.Path.str(), GetSystemDir(platform) + "\\" + entry.Name.str()))) {
         entry.Registered = true;
         entry.Present = true;
         entry.InstalledVersion = GetFileVersionString(platform, entry.Path.str());
         return;
     }
     entry.Registered = false;
-    LocateInto(platform, entry);
+    LocateInto(platform, entry, systemOnly);
 }
 
 std::string StatusPass(TLibraryEntry& entry) {
@@ -83,6 +89,8 @@ std::string StatusPass(TLibraryEntry& entry) {
 
 void ScanLibraries(TPlatform& platform, std::vector<std::string>& list) {
     ResetLibraries();
-    for (TLibraryEntry& entry : Libraries) DetectLibrary(platform, entry);
+    const std::vector<std::string> knownDlls = platform.KnownDlls();
+    for (TLibraryEntry& entry : Libraries)
+        DetectLibrary(platform, entry, IsKnownDll(knownDlls, entry.Name.str()));
     for (TLibraryEntry& entry : Libraries) list.push_back(StatusPass(entry));
 }

@@ -35,7 +35,10 @@ std::string GetSystemDir(TPlatform& platform);
 
 // Current directory + "\" + name when that file exists, else system directory + "\" +
 // name when that exists, else "". The current directory is read at the moment of the call.
-std::string LocateLibraryFile(TPlatform& platform, const std::string& name);
+// With `systemOnly` (a name on the KnownDLLs list, which the loader takes from the system
+// folder only) the current directory is not looked at.
+std::string LocateLibraryFile(TPlatform& platform, const std::string& name,
+                              bool systemOnly = false);
 
 // The key under HKEY_CLASSES_ROOT whose default value names the entry's registered file:
 // "CLSID\{" + ClsId + "}\InprocServer32", else "TypeLib\" + TypeLib (with the catalogue's
@@ -43,12 +46,15 @@ std::string LocateLibraryFile(TPlatform& platform, const std::string& name);
 // registration.
 std::string RegistryKeyOf(const TLibraryEntry& entry);
 
-// First pass for one entry: Path, InstalledVersion, Registered and Present.
-void DetectLibrary(TPlatform& platform, TLibraryEntry& entry);
+// First pass for one entry: Path, InstalledVersion, Registered and Present. For a name on
+// the KnownDLLs list (`systemOnly`) only the system folder's copy can be the located one:
+// a registration or a copy elsewhere is never what the loader uses.
+void DetectLibrary(TPlatform& platform, TLibraryEntry& entry, bool systemOnly = false);
 
 // Second pass for one entry: its list line. Clears Present when the versions differ.
 std::string StatusPass(TLibraryEntry& entry);
 
-// Resets Libraries, detects every entry, then appends exactly LIBRARY_COUNT lines to
-// `list`, line i describing entry i. The caller empties the list first.
+// Resets Libraries, reads the KnownDLLs list once, detects every entry, then appends
+// exactly LIBRARY_COUNT lines to `list`, line i describing entry i. The caller empties the
+// list first.
 void ScanLibraries(TPlatform& platform, std::vector<std::string>& list);
