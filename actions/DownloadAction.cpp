@@ -7,6 +7,7 @@
 #include "actions/SelfRegistration.h"
 #include "actions/SignerContinuity.h"
 #include "inventory/Scan.h"
+#include "inventory/WindowsOwn.h"
 
 namespace {
 
@@ -51,6 +52,12 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
 void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
                  const std::string& baseUrl) {
     const std::string name = entry.Name.str();
+    // Windows refuses a new copy in the system folder, and one anywhere else is never
+    // loaded: a download could only claim a repair that did not happen.
+    if (IsWindowsOwn(platform, name)) {
+        ui.ShowMessage(WindowsOwnRefusal(name));
+        return;
+    }
     ui.DisableForAction();
     bool blocked = false;
     std::string dir;
