@@ -2,6 +2,7 @@
 // Kestrova per machine, and either does the unattended work or creates the main window,
 // which scans on creation, and runs the message loop until it is closed.
 #include "app/CommandLine.h"
+#include "app/RepairCommand.h"
 #include "app/Unattended.h"
 #include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
@@ -15,7 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const TSingleInstance instanceLock;
     if (!instanceLock.First()) return ReportAlreadyRunning(request);
     if (request.Mode == TRunMode::Status) return RunStatus(request.File);
-    if (request.Mode == TRunMode::Repair) return ShowUsage(EXIT_BAD_USE);
+    if (request.Mode == TRunMode::Repair) return RunRepairCommand(request, instance);
 
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);

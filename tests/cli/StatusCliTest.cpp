@@ -1,11 +1,11 @@
 // Kestrova.exe started with switches, as a script starts it: the exit codes, the usage on
 // bad use with nothing written, the status report against the window's own list, and the
 // second instance that does nothing while the window runs.
+#include "LibServerControl.h"
 #include "tests/gui/GuiScenario.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 using namespace gui;
@@ -17,13 +17,6 @@ namespace {
 TProcessResult RunKestrova(const std::string& args, const std::string& folder) {
     TScopedCurrentDirectory cwd(folder);
     return RunProcess("\"" + KestrovaExe() + "\" " + args, 30000);
-}
-
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // The report's lines, split at CR LF, after its UTF-8 byte-order mark.
@@ -59,6 +52,7 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         "/estado /estado",
         "/? /estado",
         "/estado Z:\\no-such-folder\\a.txt",
+        "/reparar /s /registro Z:\\no-such-folder\\a.txt",
     };
     TScopedFolder here;
     for (const char* args : badUses) {
@@ -87,7 +81,7 @@ TEST(StatusReport, ListsEveryLibraryInPlaceAsOkAndWritesTheConsoleTheSameLines) 
     }
     // Switches are read without regard to case, after "-" as after "/".
     const TProcessResult toFile = RunKestrova("-ESTADO informe.txt", here.Path());
-    const std::string text = FileText(here / "informe.txt");
+    const std::string text = ReadWholeFile(here / "informe.txt");
     ASSERT_EQ(text.rfind(BOM, 0), 0u);
     const auto rows = ReportRows(text.substr(3));
     ASSERT_EQ(rows.size(), LIBRARY_COUNT + 1);
@@ -135,7 +129,7 @@ TEST(StatusReport, SaysWhatTheWindowListsAndWaitsForTheWindowToClose) {
     ASSERT_EQ(lines.size(), LIBRARY_COUNT);
 
     EXPECT_EQ(RunKestrova("/estado informe.txt", machine.Here()).ExitCode, 1u);
-    const std::string text = FileText(report);
+    const std::string text = ReadWholeFile(report);
     ASSERT_EQ(text.rfind(BOM, 0), 0u);
     const auto rows = ReportRows(text.substr(3));
     ASSERT_EQ(rows.size(), LIBRARY_COUNT + 1);
