@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,20 +23,20 @@ public:
 
     // The messages since the last call, on one line.
     std::string TakeMessages() {
-        std::string text;
-        for (char c : FMessages)
-            text += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
-        FMessages.clear();
-        std::string collapsed;
-        for (char c : text)
-            if (!(c == ' ' && !collapsed.empty() && collapsed.back() == ' ')) collapsed += c;
-        while (!collapsed.empty() && collapsed.back() == ' ')
-            collapsed.pop_back();
-        return collapsed;
+        while (!FMessages.empty() && FMessages.back() == ' ')
+            FMessages.pop_back();
+        return std::exchange(FMessages, {});
     }
 
+    // Kept for the log, which has one line per step: breaks become single spaces.
     void ShowMessage(const std::string& text) override {
-        FMessages += (FMessages.empty() ? "" : " ") + text;
+        for (char c : text + ' ') {
+            const bool blank = c == ' ' || c == '\r' || c == '\n' || c == '\t';
+            if (!blank)
+                FMessages += c;
+            else if (!FMessages.empty() && FMessages.back() != ' ')
+                FMessages += ' ';
+        }
     }
     bool Confirm(const std::string&) override { return true; }
     void PumpMessages() override { FDisplay.PumpMessages(); }

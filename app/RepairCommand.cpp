@@ -13,10 +13,16 @@
 #include <commctrl.h>
 
 #include <atomic>
-#include <cstdio>
 #include <vector>
 
 namespace {
+
+// `value` in decimal, zero-padded to `width` (no printf: it would add its formatter's code
+// to the program).
+std::string Digits(unsigned value, std::size_t width) {
+    std::string text = std::to_string(value);
+    return std::string(text.size() < width ? width - text.size() : 0, '0') + text;
+}
 
 // The log: opened for appending before anything is done; a new file starts with the UTF-8
 // byte-order mark.
@@ -33,11 +39,11 @@ public:
         if (!FFile) return;
         SYSTEMTIME now;
         GetLocalTime(&now);
-        char stamp[32];
-        std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth,
-                      now.wDay, now.wHour, now.wMinute, now.wSecond);
-        WriteAll(FFile.get(), Recode(std::string(stamp) + '\t' + step.Library + '\t' + step.Step +
-                                         '\t' + step.Outcome + '\t' + step.Reason + "\r\n",
+        const std::string stamp = Digits(now.wYear, 4) + '-' + Digits(now.wMonth, 2) + '-' +
+                                  Digits(now.wDay, 2) + ' ' + Digits(now.wHour, 2) + ':' +
+                                  Digits(now.wMinute, 2) + ':' + Digits(now.wSecond, 2);
+        WriteAll(FFile.get(), Recode(stamp + '\t' + step.Library + '\t' + step.Step + '\t' +
+                                         step.Outcome + '\t' + step.Reason + "\r\n",
                                      CP_UTF8));
     }
 

@@ -18,6 +18,8 @@ public:
     TDownloadUi& Display() override { return FDisplay; }
     void Log(const TRepairStep& step) override { FLog(step); }
     void ShowLine(std::size_t index) override {
+        // No other command may start between two steps, when the pump runs.
+        FDisplay.DisableForAction();
         HWND list = FForm.Control(IDC_LLIBRERIAS);
         SendMessageA(list, LB_SETCURSEL, index, 0);
         SetWindowTextA(FForm.Control(IDC_TPATH), Libraries[index].Path.c_str());
