@@ -1,11 +1,23 @@
-// The program entry: creates the main window, which scans on creation, shows it and runs
-// the message loop until the window is closed. The command line is not read.
+// The program entry: reads the switches before any window exists, keeps to one running
+// Kestrova per machine, and either does the unattended work or creates the main window,
+// which scans on creation, and runs the message loop until it is closed.
+#include "app/CommandLine.h"
+#include "app/RepairCommand.h"
+#include "app/Unattended.h"
 #include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
 
 #include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    const TCommandLine request = ParseCommandLine(ProgramArguments());
+    if (request.Mode == TRunMode::Help) return ShowUsage(EXIT_ALL_OK);
+    if (request.Mode == TRunMode::BadUse) return ShowUsage(EXIT_BAD_USE);
+    const TSingleInstance instanceLock;
+    if (!instanceLock.First()) return ReportAlreadyRunning(request);
+    if (request.Mode == TRunMode::Status) return RunStatus(request.File);
+    if (request.Mode == TRunMode::Repair) return RunRepairCommand(request, instance);
+
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     TfGeneral form;

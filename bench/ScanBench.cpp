@@ -1,7 +1,9 @@
 // How much the inventory code adds to a full scan under Wine: the median time of
 // ScanLibraries on a crafted machine, beside the median time of the very same Windows
 // calls made bare (recorded from one scan, then replayed with no inventory code around
-// them), measured interleaved in one run. Not a test: it prints figures.
+// them), and of the whole work of "/estado FILE" (the scan, the report, its file), measured
+// interleaved in one run. Not a test: it prints figures.
+#include "app/Unattended.h"
 #include "inventory/Scan.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
@@ -216,26 +218,35 @@ int main(int argc, char** argv) {
         for (const TCall& c : recorder.Calls)
             ++counts[c.Kind];
 
-        for (int w = 0; w < 10; ++w) { // warm Wine's caches for both sides alike
+        const std::string reportPath = elsewhere / "Kestrova-estado.txt";
+        // What "/estado FILE" does once its switches are read.
+        const auto statusRun = [&] {
+            bool allOk = false;
+            WriteReportFile(reportPath, ScanReport(WindowsPlatform(), allOk));
+        };
+        for (int w = 0; w < 10; ++w) { // warm Wine's caches for every side alike
             ScanLibraries(WindowsPlatform(), lines = {});
             ReplayBare(recorder.Calls);
+            statusRun();
         }
-        std::vector<double> scan, bare;
+        enum { SCAN, BARE, STATUS, SIDES };
+        std::vector<double> times[SIDES];
         for (int r = 0; r < runs; ++r) {
-            // Interleaved, alternating which goes first, so drift hits both sides alike.
-            for (int side = 0; side < 2; ++side) {
-                const bool doScan = (side == 0) == (r % 2 == 0);
+            // Interleaved, rotating which goes first, so drift hits every side alike.
+            for (int step = 0; step < SIDES; ++step) {
+                const int side = (step + r) % SIDES;
                 lines.clear();
                 const double start = MillisecondsNow();
-                if (doScan)
+                if (side == SCAN)
                     ScanLibraries(WindowsPlatform(), lines);
-                else
+                else if (side == BARE)
                     ReplayBare(recorder.Calls);
-                (doScan ? scan : bare).push_back(MillisecondsNow() - start);
+                else
+                    statusRun();
+                times[side].push_back(MillisecondsNow() - start);
             }
         }
 
-        const double scanMedian = Percentile(scan, 0.5), bareMedian = Percentile(bare, 0.5);
         std::printf("full scan on a crafted machine (%s prefix), %d interleaved runs each\n",
                     Env("KESTROVA_ARCH").empty() ? "win32" : Env("KESTROVA_ARCH").c_str(), runs);
         std::printf("  lines:");
@@ -246,18 +257,26 @@ int main(int argc, char** argv) {
                     counts[TCallKind::Registry], counts[TCallKind::Exists],
                     counts[TCallKind::Version],
                     counts[TCallKind::SystemDir] + counts[TCallKind::CurrentDir]);
-        std::printf("  %-22s median %8.3f ms   p10 %8.3f   p90 %8.3f\n", "ScanLibraries",
-                    scanMedian, Percentile(scan, 0.1), Percentile(scan, 0.9));
-        std::printf("  %-22s median %8.3f ms   p10 %8.3f   p90 %8.3f\n", "bare Windows calls",
-                    bareMedian, Percentile(bare, 0.1), Percentile(bare, 0.9));
-        // Each scan ran right beside one bare replay: the ratio within a pair cancels load
-        // from other processes on the machine, which moves both medians between modes.
-        std::vector<double> paired;
-        for (std::size_t r = 0; r < scan.size(); ++r)
-            paired.push_back(scan[r] / bare[r]);
-        std::printf("  ratio of medians %.3f, median of paired ratios %.3f (goal: at most "
-                    "1.10)\n",
-                    scanMedian / bareMedian, Percentile(paired, 0.5));
+        const char* const names[SIDES] = {"ScanLibraries", "bare Windows calls", "/estado FILE"};
+        for (int side = 0; side < SIDES; ++side)
+            std::printf("  %-22s median %8.3f ms   p10 %8.3f   p90 %8.3f\n", names[side],
+                        Percentile(times[side], 0.5), Percentile(times[side], 0.1),
+                        Percentile(times[side], 0.9));
+        // Each side ran right beside the others: the ratio within one round cancels load
+        // from other processes on the machine, which moves the medians between modes.
+        const auto report = [&](const char* what, int side, int base) {
+            std::vector<double> paired;
+            for (std::size_t r = 0; r < times[side].size(); ++r)
+                paired.push_back(times[side][r] / times[base][r]);
+            std::printf("  %-32s ratio of medians %.3f, median of paired ratios %.3f (goal: at "
+                        "most 1.10)\n",
+                        what, Percentile(times[side], 0.5) / Percentile(times[base], 0.5),
+                        Percentile(paired, 0.5));
+        };
+        report("ScanLibraries / bare calls:", SCAN, BARE);
+        report("/estado FILE / bare calls:", STATUS, BARE);
+        std::printf("  /estado FILE / ScanLibraries: ratio of medians %.3f\n",
+                    Percentile(times[STATUS], 0.5) / Percentile(times[SCAN], 0.5));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench: %s\n", e.what());
         return 1;

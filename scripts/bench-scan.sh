@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the scan benchmark under Wine: the median time of a full ScanLibraries
-# on a crafted machine beside the median of the same Windows calls made bare, and their
-# ratio. Uses its own Wine prefixes under the build tree (never ~/.wine, never the test
-# prefixes) and ends everything it started.
+# on a crafted machine beside the median of the same Windows calls made bare, and the
+# median of what "Kestrova.exe /estado FILE" does after reading its switches (the scan, the
+# report and its file), with their ratios. Uses its own Wine prefixes under the build tree
+# (never ~/.wine, never the test prefixes) and ends everything it started.
 #   KESTROVA_BUILD_ROOT  where the build and the prefixes go (default: build)
 #   BENCH_ARCHES         prefixes to measure in (default: "win32 win64")
 #   BENCH_RUNS           runs of each side (default: 300)

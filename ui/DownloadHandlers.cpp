@@ -25,6 +25,7 @@ void TfGeneral::cmdDescargarClick() {
 }
 
 void TfGeneral::cmdDetenerClick() {
+    FStopPressed = true;
     if (BindCallback != nullptr) BindCallback->CancelDownload();
     ShowWindow(Control(IDC_CMDDETENER), SW_HIDE);
 }

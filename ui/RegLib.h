@@ -6,12 +6,14 @@
 // handlers of each action (RegistrationHandlers.cpp, DownloadHandlers.cpp).
 #pragma once
 
+#include "actions/Repair.h"
 #include "platform/Handles.h"
 #include "ui/TypeAhead.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,6 +42,11 @@ public:
     // The keyboard rules of the window (Enter, Escape, Tab, Alt+letter) for a message
     // about to be dispatched; true when the message was handled and must not be.
     bool PreTranslate(const MSG& message);
+    // Runs the repair on the shown window (RepairWindow.cpp), each step handed to `log`;
+    // its boxes are not shown. The stop button or closing the window stops it.
+    TRepairResult Repair(const std::function<void(const TRepairStep&)>& log);
+    // True once the window was closed during the repair.
+    bool CloseDuringRepair() const { return FClosedDuringRepair; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -93,6 +100,9 @@ private:
     TTypeAhead FTypeAhead;
     // The download action while it runs (its questions, display and close request).
     TDownloadWindow* FDownload = nullptr;
+    // The stop button was pressed (read by the repair only).
+    bool FStopPressed = false;
+    bool FClosedDuringRepair = false;
 };
 
 // The one main window of the run.

@@ -8,9 +8,10 @@
 
 namespace gui {
 
-TAppProcess::TAppProcess(const std::string& exe, const std::string& currentDir) {
+TAppProcess::TAppProcess(const std::string& exe, const std::string& currentDir,
+                         const std::string& arguments) {
     std::vector<char> commandLine;
-    const std::string quoted = "\"" + exe + "\"";
+    const std::string quoted = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     commandLine.assign(quoted.begin(), quoted.end());
     commandLine.push_back('\0');
     STARTUPINFOA startup{};

@@ -11,9 +11,11 @@ namespace gui {
 
 class TAppProcess {
 public:
-    // Starts `exe` (a Windows path) with `currentDir` as its working directory. Throws
-    // std::runtime_error, with the Windows error code, when the process cannot start.
-    TAppProcess(const std::string& exe, const std::string& currentDir);
+    // Starts `exe` (a Windows path) with `arguments` after its name and `currentDir` as its
+    // working directory. Throws std::runtime_error, with the Windows error code, when the
+    // process cannot start.
+    TAppProcess(const std::string& exe, const std::string& currentDir,
+                const std::string& arguments = {});
     TAppProcess(const TAppProcess&) = delete;
     TAppProcess& operator=(const TAppProcess&) = delete;
     // Terminates the process if it still runs, and waits for it to go.

@@ -36,8 +36,8 @@ std::string FileVersionText(const std::string& file) {
     return parts ? FormatVersion(*parts) : std::string();
 }
 
-TKestrova::TKestrova(const std::string& currentDir, DWORD timeoutMs)
-    : FProcess(std::make_unique<TAppProcess>(KestrovaExe(), currentDir)) {
+TKestrova::TKestrova(const std::string& currentDir, DWORD timeoutMs, const std::string& arguments)
+    : FProcess(std::make_unique<TAppProcess>(KestrovaExe(), currentDir, arguments)) {
     FMain = FProcess->WaitForWindow(
         MAIN_WINDOW_CLASS,
         [](HWND window) {

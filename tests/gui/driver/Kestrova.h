@@ -31,10 +31,11 @@ enum class TMenuItem { Refresh, RegisterAll, ForceHere, Browse };
 
 class TKestrova {
 public:
-    // Starts the program with `currentDir` as its working directory and waits until its
-    // main window is visible with its 29 lines. Throws std::runtime_error when it does
-    // not get there; the process is ended in every case.
-    explicit TKestrova(const std::string& currentDir, DWORD timeoutMs = 30000);
+    // Starts the program with `currentDir` as its working directory (and `arguments` on its
+    // command line) and waits until its main window is visible with its 29 lines. Throws
+    // std::runtime_error when it does not get there; the process is ended in every case.
+    explicit TKestrova(const std::string& currentDir, DWORD timeoutMs = 30000,
+                       const std::string& arguments = {});
     // Closes the window; terminates the program when it does not end.
     ~TKestrova();
 

@@ -1,0 +1,175 @@
+// The repair's order of work and its careful answers. Every download goes through
+// RunDownload and every registration through RegisterLibrary, so the repair inherits each
+// of their checks; what an action says becomes the reason in the log.
+#include "actions/Repair.h"
+
+#include "actions/SelfRegistration.h"
+#include "inventory/Scan.h"
+#include "inventory/StatusReport.h"
+
+#include <exception>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The download's questions answered and its messages kept; everything else is the
+// display's. Only an outdated copy is ever asked about (a newer one is never downloaded
+// over), so every replacement is agreed to.
+class TCarefulUser final : public TDownloadUi {
+public:
+    explicit TCarefulUser(TRepairHost& host) : FHost(host), FDisplay(host.Display()) {}
+
+    // The messages since the last call, on one line.
+    std::string TakeMessages() {
+        while (!FMessages.empty() && FMessages.back() == ' ')
+            FMessages.pop_back();
+        return std::exchange(FMessages, {});
+    }
+
+    // Kept for the log, which has one line per step: breaks become single spaces.
+    void ShowMessage(const std::string& text) override {
+        for (char c : text + ' ') {
+            const bool blank = c == ' ' || c == '\r' || c == '\n' || c == '\t';
+            if (!blank)
+                FMessages += c;
+            else if (!FMessages.empty() && FMessages.back() != ' ')
+                FMessages += ' ';
+        }
+    }
+    bool Confirm(const std::string&) override { return true; }
+    void PumpMessages() override { FDisplay.PumpMessages(); }
+    void RefreshList() override { FDisplay.RefreshList(); }
+    void DisableForAction() override { FDisplay.DisableForAction(); }
+    void ShowTransferDisplay() override { FDisplay.ShowTransferDisplay(); }
+    bool Transfer(const std::string& url, const std::string& file) override {
+        return FDisplay.Transfer(url, file);
+    }
+    void SetPathField(const std::string& text) override { FDisplay.SetPathField(text); }
+    void HideTransferDisplay() override { FDisplay.HideTransferDisplay(); }
+    void EnableAfterAction() override { FDisplay.EnableAfterAction(); }
+    bool CloseRequested() override { return FDisplay.CloseRequested() || FHost.StopRequested(); }
+
+private:
+    TRepairHost& FHost;
+    TDownloadUi& FDisplay;
+    std::string FMessages;
+};
+
+std::optional<TVersionParts> ParseVersion(const std::string& text) {
+    unsigned parts[4] = {};
+    std::size_t at = 0;
+    for (unsigned& part : parts) {
+        std::size_t end = text.find('.', at);
+        if (end == std::string::npos) end = text.size();
+        if (end == at || end - at > 5) return std::nullopt;
+        for (std::size_t i = at; i < end; ++i) {
+            if (text[i] < '0' || text[i] > '9') return std::nullopt;
+            part = part * 10 + static_cast<unsigned>(text[i] - '0');
+        }
+        if (part > 0xFFFF) return std::nullopt;
+        at = end + 1;
+    }
+    if (at != text.size() + 1) return std::nullopt;
+    return TVersionParts{static_cast<uint16_t>(parts[0]), static_cast<uint16_t>(parts[1]),
+                         static_cast<uint16_t>(parts[2]), static_cast<uint16_t>(parts[3])};
+}
+
+bool Newer(const TVersionParts& a, const TVersionParts& b) {
+    return std::tie(a.Major, a.Minor, a.Release, a.Build) >
+           std::tie(b.Major, b.Minor, b.Release, b.Build);
+}
+
+std::string WordOf(std::size_t i, const std::vector<std::string>& lines) {
+    return StatusWordOf(Libraries[i], lines[i]);
+}
+
+bool NeedsDownload(const std::string& word) {
+    return word == "DESCARGAR" || word == "ACTUALIZAR";
+}
+
+// Runs one action; a library that faults inside its entry (TLibraryFault) or any other
+// error ends that step, not the repair, and its text joins what the action said.
+template <typename TAction> void RunStep(TCarefulUser& user, TAction&& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        user.ShowMessage(error.what());
+    }
+}
+
+} // namespace
+
+std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry& entry) {
+    const std::optional<TVersionParts> required = ParseVersion(entry.RequiredVersion.str());
+    if (!required) return std::nullopt;
+    const std::string name = entry.Name.str();
+    for (const std::string& path : {entry.Path.str(), GetSystemDir(platform) + "\\" + name,
+                                    platform.CurrentDirectory() + "\\" + name}) {
+        if (path.empty() || !platform.FileExists(path)) continue;
+        const std::optional<TVersionParts> found = platform.ReadFileVersion(path);
+        if (found && Newer(*found, *required)) return path + " " + FormatVersion(*found);
+    }
+    return std::nullopt;
+}
+
+TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl) {
+    TCarefulUser user(host);
+    std::vector<std::string> lines;
+    const auto rescan = [&] {
+        lines.clear();
+        ScanLibraries(platform, lines);
+    };
+    rescan();
+
+    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
+        if (!NeedsDownload(WordOf(i, lines))) continue;
+        const std::string name = Libraries[i].Name.str();
+        if (const auto newer = NewerCopyOf(platform, Libraries[i])) {
+            host.Log({name, STEP_DOWNLOAD, OUTCOME_SKIPPED,
+                      "hay una copia más nueva que la requerida: " + *newer});
+            continue;
+        }
+        host.ShowLine(i);
+        RunStep(user, [&] { RunDownload(platform, user, Libraries[i], false, baseUrl); });
+        const std::string said = user.TakeMessages();
+        if (user.CloseRequested()) {
+            host.Log({name, STEP_DOWNLOAD, OUTCOME_STOPPED, {}});
+            return TRepairResult::Stopped;
+        }
+        rescan();
+        const bool arrived = !NeedsDownload(WordOf(i, lines));
+        // A copy can arrive and be registered while the scan still finds another one.
+        host.Log({name, STEP_DOWNLOAD, arrived ? OUTCOME_DONE : OUTCOME_FAILED,
+                  arrived ? std::string() : said + " La línea sigue en " + WordOf(i, lines) + "."});
+        // The download registers what arrived, as the button does.
+        if (arrived && Libraries[i].NeedsRegistration()) {
+            const bool registered = WordOf(i, lines) == "OK";
+            host.Log({name, STEP_REGISTER, registered ? OUTCOME_DONE : OUTCOME_FAILED,
+                      registered ? std::string() : said});
+        }
+    }
+
+    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
+        if (WordOf(i, lines) != "REGISTRAR") continue;
+        host.ShowLine(i);
+        RunStep(user, [&] { RegisterLibrary(platform, user, Libraries[i].Path.str()); });
+        const std::string said = user.TakeMessages();
+        rescan();
+        const bool registered = WordOf(i, lines) == "OK";
+        host.Log({Libraries[i].Name.str(), STEP_REGISTER,
+                  registered ? OUTCOME_DONE : OUTCOME_FAILED, registered ? std::string() : said});
+        if (user.CloseRequested()) return TRepairResult::Stopped;
+    }
+
+    rescan();
+    bool allOk = true;
+    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
+        const std::string word = WordOf(i, lines);
+        if (word == "OK") continue;
+        allOk = false;
+        host.Log({Libraries[i].Name.str(), STEP_STATUS, word, "sigue necesitando una acción"});
+    }
+    return allOk ? TRepairResult::AllOk : TRepairResult::NeedsAction;
+}

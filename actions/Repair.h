@@ -1,0 +1,54 @@
+// The repair of every line that needs an action: the download and registration actions the
+// buttons run, one line after another, with their questions answered as a careful user
+// answers them and one log line per step instead of a box per message.
+#pragma once
+
+#include "actions/DownloadAction.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// Step and outcome words of the repair's log.
+inline constexpr const char* STEP_DOWNLOAD = "descarga";
+inline constexpr const char* STEP_REGISTER = "registro";
+inline constexpr const char* STEP_STATUS = "estado";
+inline constexpr const char* OUTCOME_DONE = "hecho";
+inline constexpr const char* OUTCOME_FAILED = "fallido";
+inline constexpr const char* OUTCOME_SKIPPED = "omitido";
+inline constexpr const char* OUTCOME_STOPPED = "detenido";
+
+// One step of the repair as its log records it.
+struct TRepairStep {
+    std::string Library;
+    std::string Step;
+    std::string Outcome; // for STEP_STATUS, the status word still shown
+    std::string Reason;  // what the action said, on one line; "" when it went well
+};
+
+// What the repair asks of whoever runs it.
+class TRepairHost {
+public:
+    virtual ~TRepairHost() = default;
+    // The download's display: the window's (its boxes are never shown by the repair), or
+    // one without a window. Its CloseRequested is the user's stop.
+    virtual TDownloadUi& Display() = 0;
+    virtual void Log(const TRepairStep& step) = 0;
+    // The line the repair works on now, for a window to select.
+    virtual void ShowLine(std::size_t) {}
+    // True once the user stopped the repair (besides closing the display).
+    virtual bool StopRequested() { return false; }
+};
+
+enum class TRepairResult { AllOk, NeedsAction, Stopped };
+
+// The path and version of an existing copy of `entry` (where the scan found it, in the
+// system directory or in the current one) whose version is higher than the required one;
+// nullopt when there is none.
+std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry& entry);
+
+// Downloads every DESCARGAR and ACTUALIZAR line (a copy newer than the required version is
+// kept, and the line skipped), then registers every REGISTRAR line, and ends with a fresh
+// scan: AllOk when it shows OK everywhere, else NeedsAction with a STEP_STATUS line for
+// each line left; Stopped as soon as the user stops.
+TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl);

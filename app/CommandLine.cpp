@@ -1,0 +1,69 @@
+// The switches' grammar, kept apart from Windows so that the order, case and missing-file
+// rules are all in one small place.
+#include "app/CommandLine.h"
+
+#include <cctype>
+
+namespace {
+
+bool IsSwitch(const std::string& arg) {
+    return arg.size() > 1 && (arg[0] == '/' || arg[0] == '-');
+}
+
+// The switch's name in lower case without its "/" or "-".
+std::string SwitchName(const std::string& arg) {
+    std::string name;
+    for (std::size_t i = 1; i < arg.size(); ++i)
+        name += static_cast<char>(std::tolower(static_cast<unsigned char>(arg[i])));
+    return name;
+}
+
+TCommandLine Bad() {
+    return {TRunMode::BadUse, {}, false, {}};
+}
+
+} // namespace
+
+const char* const USAGE_TEXT =
+    "Uso: Kestrova.exe [/estado [ARCHIVO] | /reparar [/s] [/registro ARCHIVO] | /?]\r\n"
+    "  (sin opciones)     abre la ventana\r\n"
+    "  /estado [ARCHIVO]  escribe el estado de cada librería, separado por tabuladores,\r\n"
+    "                     en ARCHIVO, o en la consola, o en Kestrova-estado.txt\r\n"
+    "  /reparar           descarga, actualiza y registra lo que haga falta\r\n"
+    "    /s               sin ventana ni mensajes\r\n"
+    "    /registro ARCHIVO  añade a ARCHIVO una línea por paso\r\n"
+    "  /?                 muestra este texto\r\n"
+    "Códigos de salida: 0 todo OK, 1 alguna librería necesita una acción (/estado),\r\n"
+    "2 uso incorrecto, 3 alguna librería sigue necesitando una acción (/reparar),\r\n"
+    "4 detenido por el usuario, 5 Kestrova ya está en marcha.\r\n";
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    if (args.empty()) return {};
+    if (args.size() == 1 && IsSwitch(args[0]) && SwitchName(args[0]) == "?")
+        return {TRunMode::Help, {}, false, {}};
+    TCommandLine request;
+    bool modeSeen = false, silentSeen = false, logSeen = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (!IsSwitch(args[i])) return Bad();
+        const std::string name = SwitchName(args[i]);
+        const bool fileFollows = i + 1 < args.size() && !IsSwitch(args[i + 1]);
+        if (name == "estado" || name == "reparar") {
+            if (modeSeen) return Bad();
+            modeSeen = true;
+            request.Mode = name == "estado" ? TRunMode::Status : TRunMode::Repair;
+            if (request.Mode == TRunMode::Status && fileFollows) request.File = args[++i];
+        } else if (name == "s") {
+            if (silentSeen) return Bad();
+            silentSeen = request.Silent = true;
+        } else if (name == "registro") {
+            if (logSeen || !fileFollows) return Bad();
+            logSeen = true;
+            request.Log = args[++i];
+        } else {
+            return Bad();
+        }
+    }
+    // /s and /registro belong to the repair only.
+    if (!modeSeen || (request.Mode != TRunMode::Repair && (silentSeen || logSeen))) return Bad();
+    return request;
+}

@@ -1,0 +1,145 @@
+// Kestrova.exe started with switches, as a script starts it: the exit codes, the usage on
+// bad use with nothing written, the status report against the window's own list, and the
+// second instance that does nothing while the window runs.
+#include "LibServerControl.h"
+#include "tests/gui/GuiScenario.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace gui;
+using namespace kestrova_test;
+
+namespace {
+
+// Kestrova.exe with `args`, run in `folder` with its standard output captured.
+TProcessResult RunKestrova(const std::string& args, const std::string& folder) {
+    TScopedCurrentDirectory cwd(folder);
+    return RunProcess("\"" + KestrovaExe() + "\" " + args, 30000);
+}
+
+// The report's lines, split at CR LF, after its UTF-8 byte-order mark.
+std::vector<std::vector<std::string>> ReportRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        std::vector<std::string> row;
+        std::stringstream line(text.substr(at, end - at));
+        for (std::string cell; std::getline(line, cell, '\t');)
+            row.push_back(cell);
+        rows.push_back(row);
+        at = end + 2;
+    }
+    return rows;
+}
+
+constexpr const char* BOM = "\xEF\xBB\xBF";
+
+} // namespace
+
+TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
+    const char* const badUses[] = {
+        "/x",
+        "estado",
+        "/estado a.txt b.txt",
+        "/estado /s",
+        "/s",
+        "/registro a.txt",
+        "/reparar /registro",
+        "/estado /estado",
+        "/? /estado",
+        "/estado Z:\\no-such-folder\\a.txt",
+        "/reparar /s /registro Z:\\no-such-folder\\a.txt",
+    };
+    TScopedFolder here;
+    for (const char* args : badUses) {
+        const TProcessResult run = RunKestrova(args, here.Path());
+        EXPECT_EQ(run.ExitCode, 2u) << args;
+        EXPECT_NE(run.Output.find("Uso: Kestrova.exe"), std::string::npos) << args;
+        EXPECT_FALSE(FileExistsAt(here / "a.txt")) << args;
+    }
+    for (const char* args : {"/?", "-?"}) {
+        const TProcessResult run = RunKestrova(args, here.Path());
+        EXPECT_EQ(run.ExitCode, 0u) << args;
+        EXPECT_NE(run.Output.find("Uso: Kestrova.exe"), std::string::npos) << args;
+    }
+}
+
+TEST(StatusReport, ListsEveryLibraryInPlaceAsOkAndWritesTheConsoleTheSameLines) {
+    TScopedFolder here;
+    std::vector<std::unique_ptr<TScopedFileCopy>> copies;
+    std::vector<std::unique_ptr<TScopedClassesRootKey>> keys;
+    ResetLibraries();
+    for (const TLibraryEntry& entry : Libraries) {
+        copies.push_back(PlaceStandIn("good", entry.Name.str(), here.Path()));
+        if (!entry.NeedsRegistration()) continue;
+        keys.push_back(std::make_unique<TScopedClassesRootKey>(WrittenKeyOf(entry)));
+        keys.back()->SetDefault(copies.back()->Path());
+    }
+    // Switches are read without regard to case, after "-" as after "/".
+    const TProcessResult toFile = RunKestrova("-ESTADO informe.txt", here.Path());
+    const std::string text = ReadWholeFile(here / "informe.txt");
+    ASSERT_EQ(text.rfind(BOM, 0), 0u);
+    const auto rows = ReportRows(text.substr(3));
+    ASSERT_EQ(rows.size(), LIBRARY_COUNT + 1);
+    bool allOk = true;
+    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
+        const std::string name = Libraries[i].Name.str();
+        ASSERT_EQ(rows[i + 1].size(), 5u) << name;
+        EXPECT_EQ(rows[i + 1][0], name);
+        EXPECT_EQ(rows[i + 1][3], Libraries[i].RequiredVersion.str()) << name;
+        EXPECT_EQ(rows[i + 1][4], here / name) << name;
+        allOk = allOk && rows[i + 1][1] == "OK";
+        // Wine reads the version of its own libraries from its built-in copy, whatever
+        // file the path names: those lines depend on the Wine release.
+        if (WineProvides(name)) continue;
+        EXPECT_EQ(rows[i + 1][1], "OK") << name;
+        EXPECT_EQ(rows[i + 1][2], Libraries[i].RequiredVersion.str()) << name;
+    }
+    EXPECT_EQ(toFile.ExitCode, allOk ? 0u : 1u);
+    // With no file, the report goes to the standard output the program was given; these
+    // lines are plain ASCII, the same bytes in any code page.
+    const TProcessResult toConsole = RunKestrova("/Estado", here.Path());
+    EXPECT_EQ(toConsole.ExitCode, toFile.ExitCode);
+    EXPECT_NE(toConsole.Output.find(text.substr(3)), std::string::npos) << toConsole.Output;
+}
+
+TEST(StatusReport, SaysWhatTheWindowListsAndWaitsForTheWindowToClose) {
+    TScenario machine;
+    const std::string ijl = machine.PlaceHere("outdated", "IJL11.DLL");
+    machine.Register("RICHTX32.OCX", "");
+    machine.PlaceHere("good", "RICHTX32.OCX");
+    machine.Register("MSINET.OCX", machine.PlaceHere("good", "MSINET.OCX"));
+    const std::string report = machine.HerePath("informe.txt");
+
+    std::vector<std::string> lines;
+    std::string osName;
+    {
+        auto app = machine.Start();
+        lines = app->Lines();
+        osName = app->Text(IDC_LBLSO);
+        // A second start does nothing while the window runs.
+        EXPECT_EQ(RunKestrova("/estado informe.txt", machine.Here()).ExitCode, 5u);
+        EXPECT_FALSE(FileExistsAt(report));
+        EXPECT_TRUE(app->Process().Running());
+    }
+    ASSERT_EQ(lines.size(), LIBRARY_COUNT);
+
+    EXPECT_EQ(RunKestrova("/estado informe.txt", machine.Here()).ExitCode, 1u);
+    const std::string text = ReadWholeFile(report);
+    ASSERT_EQ(text.rfind(BOM, 0), 0u);
+    const auto rows = ReportRows(text.substr(3));
+    ASSERT_EQ(rows.size(), LIBRARY_COUNT + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"Sistema Operativo:", osName}));
+    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
+        ASSERT_GE(rows[i + 1].size(), 4u) << lines[i];
+        EXPECT_EQ(Line(rows[i + 1][0], (" - \xA1" + rows[i + 1][1] + "!").c_str()), lines[i]);
+        EXPECT_EQ(rows[i + 1][3], Libraries[i].RequiredVersion.str()) << lines[i];
+    }
+    const auto& ijlRow = rows[1 + IndexOf("IJL11.DLL")];
+    EXPECT_EQ(ijlRow, (std::vector<std::string>{"IJL11.DLL", "ACTUALIZAR", FileVersionText(ijl),
+                                                Entry("IJL11.DLL").RequiredVersion.str(), ijl}));
+}
