@@ -34,6 +34,18 @@ std::string NameAttribute(PCCERT_CONTEXT certificate, const char* oid) {
 
 } // namespace
 
+TPlatform::TSignerCheck SignerOf(const CRYPT_PROVIDER_SGNR* signer) {
+    TPlatform::TSignerCheck check;
+    if (signer != nullptr && signer->csCertChain > 0 && signer->pasCertChain != nullptr &&
+        signer->pasCertChain[0].pCert != nullptr) {
+        check.Organization = NameAttribute(signer->pasCertChain[0].pCert, szOID_ORGANIZATION_NAME);
+        check.CommonName = NameAttribute(signer->pasCertChain[0].pCert, szOID_COMMON_NAME);
+    } else {
+        check.Status = static_cast<int32_t>(TRUST_E_NO_SIGNER_CERT);
+    }
+    return check;
+}
+
 TPlatform::TSignerCheck VerifyFileSignature(HANDLE file, const std::string& path) {
     static auto* verify = LateBound<decltype(WinVerifyTrust)>("wintrust.dll", "WinVerifyTrust");
     static auto* providerData = LateBound<decltype(WTHelperProvDataFromStateData)>(
@@ -64,17 +76,8 @@ TPlatform::TSignerCheck VerifyFileSignature(HANDLE file, const std::string& path
     if (check.Status == 0) {
         CRYPT_PROVIDER_DATA* provider =
             providerData != nullptr ? providerData(data.hWVTStateData) : nullptr;
-        CRYPT_PROVIDER_SGNR* signer =
-            provider != nullptr && signerOf != nullptr ? signerOf(provider, 0, FALSE, 0) : nullptr;
-        if (signer != nullptr && signer->csCertChain > 0 && signer->pasCertChain != nullptr &&
-            signer->pasCertChain[0].pCert != nullptr) {
-            check.Organization =
-                NameAttribute(signer->pasCertChain[0].pCert, szOID_ORGANIZATION_NAME);
-            check.CommonName = NameAttribute(signer->pasCertChain[0].pCert, szOID_COMMON_NAME);
-        } else {
-            // Verified, yet nobody to name: not a signer one can be continuous with.
-            check.Status = static_cast<int32_t>(TRUST_E_NO_SIGNER_CERT);
-        }
+        check = SignerOf(
+            provider != nullptr && signerOf != nullptr ? signerOf(provider, 0, FALSE, 0) : nullptr);
     }
     data.dwStateAction = WTD_STATEACTION_CLOSE;
     verify(noWindow, &action, &data);

@@ -7,19 +7,19 @@
 
 namespace {
 
-decltype(OleUninitialize)* Uninitialize() {
+long Initialize() {
+    static auto* initialize = LateBound<decltype(OleInitialize)>("ole32.dll", "OleInitialize");
+    return initialize != nullptr ? initialize(nullptr) : E_NOTIMPL;
+}
+
+void Uninitialize() {
     static auto* uninitialize =
         LateBound<decltype(OleUninitialize)>("ole32.dll", "OleUninitialize");
-    return uninitialize;
+    if (uninitialize != nullptr) uninitialize();
 }
 
 } // namespace
 
-TOleScope::TOleScope() {
-    static auto* initialize = LateBound<decltype(OleInitialize)>("ole32.dll", "OleInitialize");
-    FResult = initialize != nullptr ? initialize(nullptr) : E_NOTIMPL;
-}
-
-TOleScope::~TOleScope() {
-    if (SUCCEEDED(FResult) && Uninitialize() != nullptr) Uninitialize()();
+TOleScope::TCalls TOleScope::Ole32() {
+    return {&Initialize, &Uninitialize};
 }

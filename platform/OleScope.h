@@ -5,22 +5,34 @@
 // used, so start-up does not load it.
 #pragma once
 
-#include <windows.h>
-
 class TOleScope {
 public:
+    // The two calls the scope makes; ole32's unless a test gives others. The result is an
+    // HRESULT.
+    struct TCalls {
+        long (*Initialize)();
+        void (*Uninitialize)();
+    };
+    // OleInitialize(nullptr) and OleUninitialize, or E_NOTIMPL when ole32 lacks them.
+    static TCalls Ole32();
+
     // OleInitialize: a new single-threaded apartment, or one more use of the thread's own.
-    TOleScope();
-    // OleUninitialize, when this scope's OleInitialize succeeded (S_OK or S_FALSE): the
-    // thread is left as it was found.
-    ~TOleScope();
+    TOleScope() : TOleScope(Ole32()) {}
+    explicit TOleScope(const TCalls& calls)
+        : FUninitialize(calls.Uninitialize), FResult(calls.Initialize()) {}
+    // OleUninitialize, only when this scope's OleInitialize succeeded (S_OK or S_FALSE):
+    // the thread is left as it was found.
+    ~TOleScope() {
+        if (FResult >= 0) FUninitialize();
+    }
     TOleScope(const TOleScope&) = delete;
     TOleScope& operator=(const TOleScope&) = delete;
 
     // What OleInitialize answered (RPC_E_CHANGED_MODE on a thread already in a
     // multithreaded apartment, which is left alone and still serves the call).
-    HRESULT Result() const { return FResult; }
+    long Result() const { return FResult; }
 
 private:
-    HRESULT FResult;
+    void (*FUninitialize)();
+    long FResult;
 };

@@ -8,10 +8,12 @@
 #include "platform/Handles.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
+#include "tests/support/WrittenKey.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 #include <vector>
 
 using namespace kestrova_test;
@@ -62,40 +64,53 @@ struct ReplaceTest : ::testing::Test {
 
 TEST_F(ReplaceTest, OldCopyStaysUntilACompleteLibraryArrives) {
     struct TCase {
+        const char* name;
         const char* mode;
         const char* extra;
-        bool replaced;
+        const char* arrives; // the variant that replaces the old copy; nullptr: none may
     };
     const TCase cases[] = {
-        {"missing", "", false}, {"truncate", "", false},
-        {"empty", "", false},   {"ok", "&source=text/ZLIB.DLL", false},
-        {"endless", "", false}, // stopped once it passes the bound
-        {"ok", "", true},
+        {"ZLIB.DLL", "missing", "", nullptr},
+        {"ZLIB.DLL", "truncate", "", nullptr},
+        {"ZLIB.DLL", "empty", "", nullptr},
+        {"ZLIB.DLL", "ok", "&source=text/ZLIB.DLL", nullptr},
+        {"ZLIB.DLL", "endless", "", nullptr}, // stopped once it passes the bound
+        {"ZLIB.DLL", "ok", "", "good"},
+        // As large as a real control library, and registered where it lands.
+        {"MSCOMCTL.OCX", "ok", "&source=large/MSCOMCTL.OCX", "large"},
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(std::string(c.mode) + c.extra);
+        SCOPED_TRACE(std::string(c.name) + " " + c.mode + c.extra);
         TScopedCurrentDirectory cd(Here.Path());
-        auto old = PlaceStandIn("outdated", "ZLIB.DLL", Here.Path());
+        TLibraryEntry& entry = Entry(c.name);
+        std::optional<TScopedClassesRootKey> key; // puts back what the prefix had
+        if (!WrittenKeyOf(entry).empty()) key.emplace(WrittenKeyOf(entry));
+        auto old = PlaceStandIn("outdated", c.name, Here.Path());
         const std::string before = ReadWholeFile(old->Path());
-        SetServerMode("ZLIB.DLL", c.mode, c.extra);
+        SetServerMode(c.name, c.mode, c.extra);
         TRealTransferUi ui;
         ui.Answers = {true};
-        RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, LibServerBase());
+        RunDownload(WindowsPlatform(), ui, entry, true, LibServerBase());
 
         const std::string after = ReadWholeFile(old->Path());
-        if (c.replaced) {
-            EXPECT_EQ(after, ReadWholeFile(StandInPath("good", "ZLIB.DLL")));
+        if (c.arrives) {
+            // Compared whole, not printed: the large stand-in is 1.5 MB.
+            EXPECT_TRUE(after == ReadWholeFile(StandInPath(c.arrives, c.name)))
+                << "the old copy was not replaced by what arrived";
             // What arrived is registered at once (ZLIB.DLL has no registration entry).
             EXPECT_EQ(ui.Messages,
-                      (std::vector<std::string>{"Descargado con exito en " + old->Path() + ".",
-                                                "No es posible registrar la librería " +
-                                                    old->Path() + "."}));
+                      (std::vector<std::string>{
+                          "Descargado con exito en " + old->Path() + ".",
+                          WrittenKeyOf(entry).empty()
+                              ? "No es posible registrar la librería " + old->Path() + "."
+                              : "Librería " + old->Path() + " ha sido registrada con exito."}));
         } else {
             EXPECT_EQ(after, before) << "the old copy changed";
             ASSERT_EQ(ui.Messages.size(), 1u) << "nothing may be registered";
-            EXPECT_EQ(ui.Messages[0], "Ha ocurrido un error en la descarga de ZLIB.DLL.");
+            EXPECT_EQ(ui.Messages[0],
+                      "Ha ocurrido un error en la descarga de " + std::string(c.name) + ".");
         }
-        EXPECT_FALSE(FileExistsAt(Here / "ZLIB.DLL.part")) << "a partial file was left";
+        EXPECT_FALSE(FileExistsAt(old->Path() + ".part")) << "a partial file was left";
     }
 }
 

@@ -22,32 +22,42 @@ struct TrustedDownload : ::testing::Test {
     }
     void TearDown() override { kestrova_test::ResetServer(); }
 
-    // Starts the program and answers the question about replacing the system copy.
-    std::unique_ptr<TKestrova> Download() {
+    // Starts the program, which finds the system copy outdated.
+    std::unique_ptr<TKestrova> Start() {
         auto app = Machine.Start();
         EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_UPDATE));
-        StartDownload(*app, "MSINET.OCX");
-        Answer(*app, Question(System), "&Yes");
         return app;
+    }
+    // Presses "Descargar" and answers the question about replacing the system copy.
+    void Download(TKestrova& app) {
+        StartDownload(app, "MSINET.OCX");
+        Answer(app, Question(System), "&Yes");
     }
 };
 
 } // namespace
 
-TEST_F(TrustedDownload, AnUnsignedLibraryDoesNotReplaceASignedOne) {
-    auto app = Download(); // the server hands the unsigned stand-in
-    Answer(*app, "La librería MSINET.OCX descargada no está firmada por Kestrova Test Publisher "
-                 "A como la que ya tiene el equipo. No se ha instalado.");
-    EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
-    EXPECT_TRUE(app->WaitForRefreshedList());
-    EXPECT_EQ(ReadWholeFile(System), Before);
-    EXPECT_FALSE(kestrova_test::FileExistsAt(System + ".part"));
-    EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_UPDATE));
+TEST_F(TrustedDownload, NoOtherPublishersLibraryReplacesASignedOne) {
+    auto app = Start();
+    // The unsigned stand-in, then one signed with A's common name by another organization.
+    for (const char* source : {"", "&source=signed-c/MSINET.OCX"}) {
+        SCOPED_TRACE(source);
+        kestrova_test::SetServerMode("MSINET.OCX", "ok", source);
+        Download(*app);
+        Answer(*app, "La librería MSINET.OCX descargada no está firmada por Kestrova Test "
+                     "Publisher A como la que ya tiene el equipo. No se ha instalado.");
+        EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
+        EXPECT_TRUE(app->WaitForRefreshedList());
+        EXPECT_EQ(ReadWholeFile(System), Before);
+        EXPECT_FALSE(kestrova_test::FileExistsAt(System + ".part"));
+        EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_UPDATE));
+    }
 }
 
 TEST_F(TrustedDownload, TheSamePublishersLibraryReplacesItAndIsRegistered) {
     kestrova_test::SetServerMode("MSINET.OCX", "ok", "&source=signed-a/MSINET.OCX");
-    auto app = Download();
+    auto app = Start();
+    Download(*app);
     Answer(*app, "Descargado con exito en " + System + ".");
     Answer(*app, "Librería " + System + " ha sido registrada con exito.");
     EXPECT_TRUE(app->WaitForRefreshedList());

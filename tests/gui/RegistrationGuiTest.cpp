@@ -1,12 +1,11 @@
 // The registration commands with the stand-in libraries: what the user is told, what the
-// list shows afterwards, that a library crashing in its entry does not take the window
-// down, and that a library whose registration needs OLE gets it. Also the two message
-// boxes' English titles and buttons in any language.
+// list shows afterwards, and that a library crashing in its entry does not take the window
+// down (that registration gives a library OLE is tested on a bare thread, in
+// tests/wine/registration). Also the two message boxes' English titles and buttons in any
+// language.
 #include "GuiScenario.h"
 #include "Input.h"
 #include "WindowQuery.h"
-
-#include "platform/WinPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -170,28 +169,6 @@ TEST(Registration, CancellingTheBrowseDialogStillRefreshesTheList) {
 
 // Run in the default locale and again under LC_ALL=es_ES.UTF-8, where Windows' own boxes
 // would say "Aceptar" and "&Sí": ours keep "OK", "&Yes" and "&No".
-// The "category" stand-in registers a component category through COM's standard manager,
-// which needs OLE initialized on the registering thread, as regsvr32 has it.
-TEST(RegistrationOle, RegistrarGivesTheLibraryOleAsRegsvr32Does) {
-    const std::string category = "Component Categories\\{5A1F6D0E-3C2B-4B7A-9E41-7D8C2F0B1A63}";
-    TScenario machine;
-    const std::string path = machine.PlaceHere("category", "MSCOMCTL.OCX");
-    machine.Unregistered("MSCOMCTL.OCX");
-    kestrova_test::TScopedClassesRootKey categoryKey(category);
-    kestrova_test::TScopedClassesRootKey classKey("CLSID\\{5A1F6D0F-3C2B-4B7A-9E41-7D8C2F0B1A63}");
-    auto app = machine.Start();
-    const int line = IndexOf("MSCOMCTL.OCX");
-    ASSERT_TRUE(app->SelectLine(line));
-    ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
-    app->Press(IDC_CMDREGISTRAR);
-    const auto box = app->WaitForMessageBox();
-    ASSERT_TRUE(box);
-    ExpectPlainBox(*box, "Librería " + path + " ha sido registrada con exito.");
-    EXPECT_TRUE(app->WaitForRefreshedList());
-    EXPECT_EQ(app->Lines()[line], Line("MSCOMCTL.OCX", STATUS_OK));
-    EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), category, "409"), "Kestrova test category");
-}
-
 TEST(MessageBoxLocale, TitlesAndButtonsStayEnglish) {
     TScenario machine;
     machine.PlaceInSystem("outdated", "KORDAN.DLL");

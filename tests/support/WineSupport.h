@@ -25,7 +25,8 @@ bool InWin64Prefix();
 
 // The Wine path of a stand-in library: <KESTROVA_STANDINS>/<variant>/<name>, variant one
 // of good, outdated, noversion, fails, crash, text (every catalogue name), category
-// (MSCOMCTL.OCX), signed-a, signed-a-outdated, signed-b, altered, malformed (MSINET.OCX).
+// and large (MSCOMCTL.OCX), signed-a, signed-a-outdated, signed-b, signed-c, altered,
+// malformed (MSINET.OCX).
 // Throws when KESTROVA_STANDINS is unset.
 std::string StandInPath(const std::string& variant, const std::string& name);
 

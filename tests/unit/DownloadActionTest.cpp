@@ -36,6 +36,7 @@ struct TScriptedUi : TDownloadUi {
     bool Closing = false;
     std::string Located; // the entry's Path when the action starts: the copy the scan located
     std::vector<std::string> Log;
+    std::vector<std::string> OldCopies; // hold OldBytes when the action starts
 
     explicit TScriptedUi(TFakePlatform& p) : P(p) {}
     bool Confirm(const std::string& text) override {
@@ -53,6 +54,8 @@ struct TScriptedUi : TDownloadUi {
     void ShowTransferDisplay() override { Log.push_back("show progress"); }
     bool Transfer(const std::string& url, const std::string& file) override {
         Log.push_back("get " + url + " -> " + file);
+        for (const std::string& old : OldCopies) // nothing is replaced before the transfer ends
+            EXPECT_EQ(P.Contents[TFakePlatform::Upper(old)], OldBytes) << old;
         if (DuringTransfer) DuringTransfer();
         switch (Wire) {
         case TWire::Arrives:
@@ -77,20 +80,70 @@ struct TScriptedUi : TDownloadUi {
     bool CloseRequested() override { return Closing; }
 };
 
+// One step of a case's machine, set up before the action runs.
+using TArrange = std::function<void(TFakePlatform&, TScriptedUi&)>;
+
 struct TCase {
     const char* what;
     const char* name;
     bool forceHere;
-    std::function<void(TFakePlatform&, TScriptedUi&)> arrange;
-    std::vector<std::string> log;               // between "disable" and "enable"
-    std::vector<std::string> filesWithOldBytes; // must still hold the old copy
-    std::vector<std::string> filesWithNewBytes;
-    std::string path; // the entry's Path afterwards
+    std::vector<TArrange> arrange;
+    std::vector<std::string> log; // between "disable" and "enable"
+    std::string path;             // the entry's Path afterwards
 };
+// A row of a table (a call, so that a row takes the lines its text needs).
+TCase Case(const char* what, const char* name, bool forceHere, std::vector<TArrange> arrange,
+           std::vector<std::string> log, std::string path) {
+    return {what, name, forceHere, std::move(arrange), std::move(log), std::move(path)};
+}
 
 void PutOld(TFakePlatform& p, const std::string& file) {
     p.AddFile(file, std::nullopt);
     p.Contents[TFakePlatform::Upper(file)] = OldBytes;
+}
+
+TArrange Old(const std::string& file) {
+    return [file](TFakePlatform& p, TScriptedUi&) { PutOld(p, file); };
+}
+TArrange Leftover(const std::string& file) {
+    return [file](TFakePlatform& p, TScriptedUi&) { p.AddFile(file, std::nullopt); };
+}
+TArrange Locked(const std::string& file) {
+    return [file](TFakePlatform& p, TScriptedUi&) {
+        p.Undeletable.insert(TFakePlatform::Upper(file));
+    };
+}
+TArrange Unwritable(const std::string& dir) {
+    return [dir](TFakePlatform& p, TScriptedUi&) {
+        p.UnwritableFolders.insert(TFakePlatform::Upper(dir));
+    };
+}
+TArrange CurrentDir(const std::string& dir) {
+    return [dir](TFakePlatform& p, TScriptedUi&) { p.CurrentDir = dir; };
+}
+TArrange Answers(std::deque<bool> answers) {
+    return [answers](TFakePlatform&, TScriptedUi& ui) { ui.Answers = answers; };
+}
+TArrange Wire(TWire wire) {
+    return [wire](TFakePlatform&, TScriptedUi& ui) { ui.Wire = wire; };
+}
+TArrange Registers(const std::string& file) {
+    return [file](TFakePlatform& p, TScriptedUi&) { p.Registers(file); };
+}
+TArrange SignedBy(const std::string& file, const std::string& publisher) {
+    return [file, publisher](TFakePlatform& p, TScriptedUi&) { p.SignedBy(file, publisher); };
+}
+TArrange Located(const std::string& file) {
+    return [file](TFakePlatform&, TScriptedUi& ui) { ui.Located = file; };
+}
+TArrange LockedDuringTransfer(const std::string& file) {
+    return [file](TFakePlatform& p, TScriptedUi& ui) {
+        ui.DuringTransfer = [&p, file] { p.Undeletable.insert(TFakePlatform::Upper(file)); };
+    };
+}
+TArrange ClosedDuringTransfer() {
+    return
+        [](TFakePlatform&, TScriptedUi& ui) { ui.DuringTransfer = [&ui] { ui.Closing = true; }; };
 }
 
 // The transfer, the success message and the registration of what arrived (which fails
@@ -114,17 +167,28 @@ std::vector<std::string> Then(std::vector<std::string> a, const std::vector<std:
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-std::vector<std::string> Failed(const std::string& dir, const std::string& name) {
+// The transfer, then `message` instead of an installation.
+std::vector<std::string> NotPlaced(const std::string& dir, const std::string& name,
+                                   const std::string& message) {
     return {"show progress", "get " + Base + name + " -> " + dir + "\\" + name + ".part",
-            Said("Ha ocurrido un error en la descarga de " + name + "."), "hide progress",
-            "refresh"};
+            Said(message), "hide progress", "refresh"};
+}
+std::vector<std::string> Failed(const std::string& dir, const std::string& name) {
+    return NotPlaced(dir, name, "Ha ocurrido un error en la descarga de " + name + ".");
 }
 const std::string CannotDownload = Said("No es posible descargar la librería!");
+std::string CannotWrite(const std::string& dir, bool fallback) {
+    return Said("No es posible escribir en la carpeta " + dir +
+                (fallback ? "\n\rSe intentará descargar en la carpeta del programa." : ""));
+}
 
 void RunCase(const TCase& c) {
     TFakePlatform platform;
     TScriptedUi ui(platform);
-    if (c.arrange) c.arrange(platform, ui);
+    for (const TArrange& step : c.arrange)
+        step(platform, ui);
+    for (const auto& [file, bytes] : platform.Contents)
+        if (bytes == OldBytes) ui.OldCopies.push_back(file);
     ResetLibraries();
     TLibraryEntry* entry = nullptr;
     for (TLibraryEntry& e : Libraries)
@@ -138,118 +202,59 @@ void RunCase(const TCase& c) {
     expected.push_back("enable");
     EXPECT_EQ(ui.Log, expected) << c.what;
     EXPECT_TRUE(ui.Answers.empty()) << c.what << ": a question was not asked";
-    for (const std::string& f : c.filesWithOldBytes)
-        EXPECT_EQ(platform.Contents[TFakePlatform::Upper(f)], OldBytes) << c.what << ": " << f;
-    for (const std::string& f : c.filesWithNewBytes)
-        EXPECT_EQ(platform.Contents[TFakePlatform::Upper(f)], NewBytes) << c.what << ": " << f;
+    // Only a placed copy changes; every other old copy is kept byte for byte.
+    const bool placed = !c.path.empty() && c.path != ui.Located;
+    for (const std::string& f : ui.OldCopies)
+        if (!placed || f != TFakePlatform::Upper(c.path)) {
+            EXPECT_EQ(platform.Contents[f], OldBytes) << c.what << ": " << f;
+        }
+    if (placed) {
+        EXPECT_EQ(platform.Contents[TFakePlatform::Upper(c.path)], NewBytes) << c.what;
+    }
     for (const auto& [file, version] : platform.Files)
         EXPECT_EQ(file.find(".PART"), std::string::npos) << c.what << ": left " << file;
     EXPECT_EQ(entry->Path.str(), c.path) << c.what;
     // Only a placed copy is loaded for registration, and only from where it was placed.
-    const bool placed = !c.path.empty() && c.path != ui.Located;
     const std::vector<std::string> registered =
         placed ? std::vector<std::string>{c.path + " DllRegisterServer"}
                : std::vector<std::string>{};
     EXPECT_EQ(platform.EntryCalls, registered) << c.what;
     EXPECT_EQ(platform.Held, 0) << c.what << ": a file is still held open";
+    // The bytes checked are the bytes placed: the arrived file is held through its rename.
+    for (bool held : platform.MovedWhileHeld)
+        EXPECT_TRUE(held) << c.what << ": renamed after it was let go";
 }
 
 } // namespace
 
 TEST(DownloadAction, ChoosesTheDestination) {
     const std::string sysZ = Sys + "\\ZLIB.DLL", curZ = Cur + "\\ZLIB.DLL";
+    const std::string sysM = Sys + "\\MSCOMCTL.OCX";
     const TCase cases[] = {
-        {"nothing anywhere: the system directory",
-         "ZLIB.DLL",
-         false,
-         nullptr,
-         Downloaded(Sys, "ZLIB.DLL"),
-         {},
-         {sysZ},
-         sysZ},
-        {"force-here never looks at the system directory",
-         "ZLIB.DLL",
-         true,
-         [&](TFakePlatform& p, TScriptedUi&) {
-             PutOld(p, sysZ);
-             p.UnwritableFolders.insert(TFakePlatform::Upper(Sys));
-         },
-         Downloaded(Cur, "ZLIB.DLL"),
-         {sysZ},
-         {curZ},
-         curZ},
-        {"outdated copy here, force-here off: still the system directory",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi&) { PutOld(p, curZ); },
-         Downloaded(Sys, "ZLIB.DLL"),
-         {curZ},
-         {sysZ},
-         sysZ},
-        {"system copy replaced on Yes, only after the transfer",
-         "MSCOMCTL.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, Sys + "\\MSCOMCTL.OCX");
-             p.Registers(Sys + "\\MSCOMCTL.OCX");
-             ui.Answers = {true};
-             ui.DuringTransfer = [&p] {
-                 EXPECT_EQ(p.Contents[TFakePlatform::Upper(Sys + "\\MSCOMCTL.OCX")], OldBytes);
-             };
-         },
-         Then({Ask(Sys + "\\MSCOMCTL.OCX")}, Downloaded(Sys, "MSCOMCTL.OCX", true)),
-         {},
-         {Sys + "\\MSCOMCTL.OCX"},
-         Sys + "\\MSCOMCTL.OCX"},
-        {"system copy kept on No: the current directory, silently",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysZ);
-             ui.Answers = {false};
-         },
-         Then({Ask(sysZ)}, Downloaded(Cur, "ZLIB.DLL")),
-         {sysZ},
-         {curZ},
-         curZ},
-        {"system copy that cannot be removed",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysZ);
-             p.Undeletable.insert(TFakePlatform::Upper(sysZ));
-             ui.Answers = {true};
-         },
-         Then(
-             {Ask(sysZ), Said("La libreria " + sysZ +
-                              " no pudo ser eliminada!\n\rSe intentará descargar en la carpeta del "
-                              "programa.")},
-             Downloaded(Cur, "ZLIB.DLL")),
-         {sysZ},
-         {curZ},
-         curZ},
-        {"system directory not writable",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi&) {
-             p.UnwritableFolders.insert(TFakePlatform::Upper(Sys));
-         },
-         Then({Said("No es posible escribir en la carpeta " + Sys +
-                    "\n\rSe intentará descargar en la carpeta del programa.")},
-              Downloaded(Cur, "ZLIB.DLL")),
-         {},
-         {curZ},
-         curZ},
-        {"leftover temp.chk in the system directory",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi&) { p.AddFile(Sys + "\\temp.chk", std::nullopt); },
-         Then({Said("No es posible escribir en la carpeta " + Sys +
-                    "\n\rSe intentará descargar en la carpeta del programa.")},
-              Downloaded(Cur, "ZLIB.DLL")),
-         {},
-         {curZ},
-         curZ},
+        Case("nothing anywhere: the system directory", "ZLIB.DLL", false, {},
+             Downloaded(Sys, "ZLIB.DLL"), sysZ),
+        Case("force-here never looks at the system directory", "ZLIB.DLL", true,
+             {Old(sysZ), Unwritable(Sys)}, Downloaded(Cur, "ZLIB.DLL"), curZ),
+        Case("outdated copy here, force-here off: still the system directory", "ZLIB.DLL", false,
+             {Old(curZ)}, Downloaded(Sys, "ZLIB.DLL"), sysZ),
+        Case("system copy replaced on Yes, only after the transfer", "MSCOMCTL.OCX", false,
+             {Old(sysM), Registers(sysM), Answers({true})},
+             Then({Ask(sysM)}, Downloaded(Sys, "MSCOMCTL.OCX", true)), sysM),
+        Case("system copy kept on No: the current directory, silently", "ZLIB.DLL", false,
+             {Old(sysZ), Answers({false})}, Then({Ask(sysZ)}, Downloaded(Cur, "ZLIB.DLL")), curZ),
+        Case(
+            "system copy that cannot be removed", "ZLIB.DLL", false,
+            {Old(sysZ), Locked(sysZ), Answers({true})},
+            Then({Ask(sysZ), Said("La libreria " + sysZ +
+                                  " no pudo ser eliminada!\n\rSe intentará descargar en la carpeta "
+                                  "del programa.")},
+                 Downloaded(Cur, "ZLIB.DLL")),
+            curZ),
+        Case("system directory not writable", "ZLIB.DLL", false, {Unwritable(Sys)},
+             Then({CannotWrite(Sys, true)}, Downloaded(Cur, "ZLIB.DLL")), curZ),
+        Case("leftover temp.chk in the system directory", "ZLIB.DLL", false,
+             {Leftover(Sys + "\\temp.chk")},
+             Then({CannotWrite(Sys, true)}, Downloaded(Cur, "ZLIB.DLL")), curZ),
     };
     for (const TCase& c : cases)
         RunCase(c);
@@ -258,98 +263,33 @@ TEST(DownloadAction, ChoosesTheDestination) {
 TEST(DownloadAction, RefusesWhenTheCurrentDirectoryCannotTakeIt) {
     const std::string sysZ = Sys + "\\ZLIB.DLL", curZ = Cur + "\\ZLIB.DLL";
     const TCase cases[] = {
-        {"both copies kept on No, No",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysZ);
-             PutOld(p, curZ);
-             ui.Answers = {false, false};
-         },
-         {Ask(sysZ), Ask(curZ), CannotDownload},
-         {sysZ, curZ},
-         {},
-         ""},
-        {"copy here cannot be removed",
-         "ZLIB.DLL",
-         true,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, curZ);
-             p.Undeletable.insert(TFakePlatform::Upper(curZ));
-             ui.Answers = {true};
-         },
-         {Ask(curZ), Said("La libreria " + curZ + " no pudo ser eliminada."), CannotDownload},
-         {curZ},
-         {},
-         ""},
-        {"current directory not writable",
-         "ZLIB.DLL",
-         true,
-         [&](TFakePlatform& p, TScriptedUi&) {
-             p.UnwritableFolders.insert(TFakePlatform::Upper(Cur));
-         },
-         {Said("No es posible escribir en la carpeta " + Cur), CannotDownload},
-         {},
-         {},
-         ""},
-        {"neither folder writable",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi&) {
-             p.UnwritableFolders.insert(TFakePlatform::Upper(Sys));
-             p.UnwritableFolders.insert(TFakePlatform::Upper(Cur));
-         },
-         {Said("No es posible escribir en la carpeta " + Sys +
-               "\n\rSe intentará descargar en la carpeta del programa."),
-          Said("No es posible escribir en la carpeta " + Cur), CannotDownload},
-         {},
-         {},
-         ""},
+        Case("both copies kept on No, No", "ZLIB.DLL", false,
+             {Old(sysZ), Old(curZ), Answers({false, false})},
+             {Ask(sysZ), Ask(curZ), CannotDownload}, ""),
+        Case("copy here cannot be removed", "ZLIB.DLL", true,
+             {Old(curZ), Locked(curZ), Answers({true})},
+             {Ask(curZ), Said("La libreria " + curZ + " no pudo ser eliminada."), CannotDownload},
+             ""),
+        Case("current directory not writable", "ZLIB.DLL", true, {Unwritable(Cur)},
+             {CannotWrite(Cur, false), CannotDownload}, ""),
+        Case("neither folder writable", "ZLIB.DLL", false, {Unwritable(Sys), Unwritable(Cur)},
+             {CannotWrite(Sys, true), CannotWrite(Cur, false), CannotDownload}, ""),
     };
     for (const TCase& c : cases)
         RunCase(c);
 }
 
 TEST(DownloadAction, SystemDirectoryIsTheCurrentDirectory) {
-    const std::string same = "C:\\WINDOWS\\system32";
-    const std::string file = same + "\\ZLIB.DLL";
+    const std::string file = Sys + "\\ZLIB.DLL";
     const TCase cases[] = {
-        {"No is followed by the same question again",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             p.CurrentDir = same;
-             PutOld(p, file);
-             ui.Answers = {false, false};
-         },
-         {Ask(file), Ask(file), CannotDownload},
-         {file},
-         {},
-         ""},
-        {"No, then Yes replaces it",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             p.CurrentDir = same;
-             PutOld(p, file);
-             ui.Answers = {false, true};
-         },
-         Then({Ask(file), Ask(file)}, Downloaded(same, "ZLIB.DLL")),
-         {},
-         {file},
-         file},
-        {"Yes is asked once",
-         "ZLIB.DLL",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             p.CurrentDir = same;
-             PutOld(p, file);
-             ui.Answers = {true};
-         },
-         Then({Ask(file)}, Downloaded(same, "ZLIB.DLL")),
-         {},
-         {file},
-         file},
+        Case("No is followed by the same question again", "ZLIB.DLL", false,
+             {CurrentDir(Sys), Old(file), Answers({false, false})},
+             {Ask(file), Ask(file), CannotDownload}, ""),
+        Case("No, then Yes replaces it", "ZLIB.DLL", false,
+             {CurrentDir(Sys), Old(file), Answers({false, true})},
+             Then({Ask(file), Ask(file)}, Downloaded(Sys, "ZLIB.DLL")), file),
+        Case("Yes is asked once", "ZLIB.DLL", false, {CurrentDir(Sys), Old(file), Answers({true})},
+             Then({Ask(file)}, Downloaded(Sys, "ZLIB.DLL")), file),
     };
     for (const TCase& c : cases)
         RunCase(c);
@@ -358,65 +298,25 @@ TEST(DownloadAction, SystemDirectoryIsTheCurrentDirectory) {
 TEST(DownloadAction, AFailedTransferLeavesEverythingAsItWas) {
     const std::string sysM = Sys + "\\MSCOMCTL.OCX";
     const TCase cases[] = {
-        {"transfer fails or is stopped",
-         "MSCOMCTL.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysM);
-             ui.Answers = {true};
-             ui.Wire = TWire::Fails;
-         },
-         Then({Ask(sysM)}, Failed(Sys, "MSCOMCTL.OCX")),
-         {sysM},
-         {},
-         ""},
-        {"rejected copy left behind by the transfer is removed",
-         "MSCOMCTL.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysM);
-             ui.Answers = {true};
-             ui.Wire = TWire::StoresRejectedCopy;
-         },
-         Then({Ask(sysM)}, Failed(Sys, "MSCOMCTL.OCX")),
-         {sysM},
-         {},
-         ""},
-        {"success reported but nothing stored: no message",
-         "MSCOMCTL.OCX",
-         false,
-         [&](TFakePlatform&, TScriptedUi& ui) { ui.Wire = TWire::ClaimsSuccessButStoresNothing; },
-         {"show progress", "get " + Base + "MSCOMCTL.OCX -> " + sysM + ".part", "hide progress",
-          "refresh"},
-         {},
-         {},
-         ""},
-        {"old copy locked after the question: not replaced, error",
-         "MSCOMCTL.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysM);
-             ui.Answers = {true};
-             ui.DuringTransfer = [&p, sysM] { p.Undeletable.insert(TFakePlatform::Upper(sysM)); };
-         },
-         Then({Ask(sysM)}, Failed(Sys, "MSCOMCTL.OCX")),
-         {sysM},
-         {},
-         ""},
-        {"window closed mid-transfer: cleaned up, no more boxes",
-         "MSCOMCTL.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysM);
-             ui.Answers = {true};
-             ui.Wire = TWire::StoresRejectedCopy;
-             ui.DuringTransfer = [&ui] { ui.Closing = true; };
-         },
-         {Ask(sysM), "show progress", "get " + Base + "MSCOMCTL.OCX -> " + sysM + ".part",
-          "hide progress"},
-         {sysM},
-         {},
-         ""},
+        Case("transfer fails or is stopped", "MSCOMCTL.OCX", false,
+             {Old(sysM), Answers({true}), Wire(TWire::Fails)},
+             Then({Ask(sysM)}, Failed(Sys, "MSCOMCTL.OCX")), ""),
+        Case("rejected copy left behind by the transfer is removed", "MSCOMCTL.OCX", false,
+             {Old(sysM), Answers({true}), Wire(TWire::StoresRejectedCopy)},
+             Then({Ask(sysM)}, Failed(Sys, "MSCOMCTL.OCX")), ""),
+        Case("success reported but nothing stored: no message", "MSCOMCTL.OCX", false,
+             {Wire(TWire::ClaimsSuccessButStoresNothing)},
+             {"show progress", "get " + Base + "MSCOMCTL.OCX -> " + sysM + ".part", "hide progress",
+              "refresh"},
+             ""),
+        Case("old copy locked after the question: not replaced, error", "MSCOMCTL.OCX", false,
+             {Old(sysM), Answers({true}), LockedDuringTransfer(sysM)},
+             Then({Ask(sysM)}, Failed(Sys, "MSCOMCTL.OCX")), ""),
+        Case("window closed mid-transfer: cleaned up, no more boxes", "MSCOMCTL.OCX", false,
+             {Old(sysM), Answers({true}), Wire(TWire::StoresRejectedCopy), ClosedDuringTransfer()},
+             {Ask(sysM), "show progress", "get " + Base + "MSCOMCTL.OCX -> " + sysM + ".part",
+              "hide progress"},
+             ""),
     };
     for (const TCase& c : cases)
         RunCase(c);
@@ -425,71 +325,24 @@ TEST(DownloadAction, AFailedTransferLeavesEverythingAsItWas) {
 TEST(DownloadAction, OnlyTheSamePublisherReplacesASignedCopy) {
     const std::string sysM = Sys + "\\MSINET.OCX", curM = Cur + "\\MSINET.OCX";
     const std::string part = sysM + ".part";
-    const auto refused = [&](const char* publisher) {
-        return std::vector<std::string>{
-            Ask(sysM),
-            "show progress",
-            "get " + Base + "MSINET.OCX -> " + part,
-            Said(std::string("La librería MSINET.OCX descargada no está firmada por ") + publisher +
-                 " como la que ya tiene el equipo. No se ha instalado."),
-            "hide progress",
-            "refresh"};
-    };
+    const std::vector<std::string> refused =
+        NotPlaced(Sys, "MSINET.OCX",
+                  "La librería MSINET.OCX descargada no está firmada por Publisher A como la que "
+                  "ya tiene el equipo. No se ha instalado.");
     const TCase cases[] = {
-        {"signed copy in place, unsigned arrival: refused, nothing changes",
-         "MSINET.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysM);
-             p.SignedBy(sysM, "Publisher A");
-             ui.Answers = {true};
-         },
-         refused("Publisher A"),
-         {sysM},
-         {},
-         ""},
-        {"another publisher: refused",
-         "MSINET.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysM);
-             p.SignedBy(sysM, "Publisher A");
-             p.SignedBy(part, "Publisher B");
-             ui.Answers = {true};
-         },
-         refused("Publisher A"),
-         {sysM},
-         {},
-         ""},
-        {"the same publisher: replaced and registered",
-         "MSINET.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, sysM);
-             p.SignedBy(sysM, "Publisher A");
-             p.SignedBy(part, "Publisher A");
-             p.Registers(sysM);
-             ui.Answers = {true};
-         },
-         Then({Ask(sysM)}, Downloaded(Sys, "MSINET.OCX", true)),
-         {},
-         {sysM},
-         sysM},
-        {"the signed copy the scan located elsewhere counts too",
-         "MSINET.OCX",
-         false,
-         [&](TFakePlatform& p, TScriptedUi& ui) {
-             PutOld(p, curM);
-             p.SignedBy(curM, "Publisher A");
-             ui.Located = curM;
-         },
-         {"show progress", "get " + Base + "MSINET.OCX -> " + part,
-          Said("La librería MSINET.OCX descargada no está firmada por Publisher A como la que ya "
-               "tiene el equipo. No se ha instalado."),
-          "hide progress", "refresh"},
-         {curM},
-         {},
-         curM},
+        Case("signed copy in place, unsigned arrival: refused, nothing changes", "MSINET.OCX",
+             false, {Old(sysM), SignedBy(sysM, "Publisher A"), Answers({true})},
+             Then({Ask(sysM)}, refused), ""),
+        Case("another publisher: refused", "MSINET.OCX", false,
+             {Old(sysM), SignedBy(sysM, "Publisher A"), SignedBy(part, "Publisher B"),
+              Answers({true})},
+             Then({Ask(sysM)}, refused), ""),
+        Case("the same publisher: replaced and registered", "MSINET.OCX", false,
+             {Old(sysM), SignedBy(sysM, "Publisher A"), SignedBy(part, "Publisher A"),
+              Registers(sysM), Answers({true})},
+             Then({Ask(sysM)}, Downloaded(Sys, "MSINET.OCX", true)), sysM),
+        Case("the signed copy the scan located elsewhere counts too", "MSINET.OCX", false,
+             {Old(curM), SignedBy(curM, "Publisher A"), Located(curM)}, refused, curM),
     };
     for (const TCase& c : cases)
         RunCase(c);

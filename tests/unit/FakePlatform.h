@@ -25,6 +25,9 @@ public:
     // What WinVerifyTrust says per upper-cased path; a file not listed has no signature.
     std::map<std::string, TSignerCheck> Signatures;
     int Held = 0; // files held open right now
+    // Upper-cased, one per holder; and per MoveFileOver, whether its `from` was held then.
+    std::multiset<std::string> HeldPaths;
+    std::vector<bool> MovedWhileHeld;
     std::string SystemDir = "C:\\WINDOWS\\system32";
     std::string CurrentDir = "C:\\Program Files\\Client";
     std::optional<TOsVersion> Os = TOsVersion{2, 6, 1, "Service Pack 1"};
@@ -78,6 +81,7 @@ public:
         return HasFile(path) && Undeletable.count(Upper(path)) == 0;
     }
     bool MoveFileOver(const std::string& from, const std::string& to) override {
+        MovedWhileHeld.push_back(HeldPaths.count(Upper(from)) != 0);
         if (!HasFile(from) || Undeletable.count(Upper(to))) return false;
         Files[Upper(to)] = Files[Upper(from)];
         Contents[Upper(to)] = Contents[Upper(from)];
@@ -100,8 +104,14 @@ public:
         struct THeld : THeldFile {
             TFakePlatform& P;
             std::string Path;
-            THeld(TFakePlatform& p, std::string path) : P(p), Path(std::move(path)) { ++P.Held; }
-            ~THeld() override { --P.Held; }
+            THeld(TFakePlatform& p, std::string path) : P(p), Path(std::move(path)) {
+                ++P.Held;
+                P.HeldPaths.insert(Upper(Path));
+            }
+            ~THeld() override {
+                --P.Held;
+                P.HeldPaths.erase(P.HeldPaths.find(Upper(Path)));
+            }
             TSignerCheck VerifySignature() override {
                 auto it = P.Signatures.find(Upper(Path));
                 return it == P.Signatures.end() ? TSignerCheck{NO_SIGNATURE, {}, {}} : it->second;

@@ -101,6 +101,7 @@ TEST(Transfer, StopsOnceTheAnswerPassesTheBound) {
         {"an announced length past it", 0, TRANSFER_LIMIT + 1, true},
         {"no length, bytes past it", TRANSFER_LIMIT + 1, 0, true},
         {"no length, bytes below it", TRANSFER_LIMIT - 1, 0, false},
+        {"a library of MSCOMCTL.OCX's size", 1100000, 1100000, false},
     };
     for (const TCase& c : cases) {
         TTransfer transfer;

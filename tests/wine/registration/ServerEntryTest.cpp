@@ -23,6 +23,17 @@ bool Loaded(const std::string& path) {
     return GetModuleHandleA(path.c_str()) != nullptr;
 }
 
+// The head of the thread's exception handler chain, where the crash guard links its record.
+const void* HandlerChain() {
+#if defined(__i386__)
+    const void* head;
+    __asm__ __volatile__("movl %%fs:0, %0" : "=r"(head));
+    return head;
+#else
+    return nullptr; // no such chain: exceptions are dispatched from tables
+#endif
+}
+
 } // namespace
 
 TEST(WineServerEntry, ResultsPerLibrary) {
@@ -69,6 +80,7 @@ TEST(WineServerEntry, ACrashIsCaughtReportedAndTheLibraryUnloaded) {
     // handler chain as it found it.
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
+        const void* chain = HandlerChain();
         try {
             CallServerEntry(WindowsPlatform(), crash.Path(), REGISTER_ENTRY);
             ADD_FAILURE() << "no fault reported";
@@ -78,6 +90,7 @@ TEST(WineServerEntry, ACrashIsCaughtReportedAndTheLibraryUnloaded) {
             EXPECT_NE(text.find("0xC0000005"), std::string::npos) << text;
             EXPECT_NE(text.find(crash.Path()), std::string::npos) << text;
         }
+        EXPECT_EQ(HandlerChain(), chain);
         EXPECT_FALSE(Loaded(crash.Path()));
         EXPECT_TRUE(CallServerEntry(WindowsPlatform(), good.Path(), REGISTER_ENTRY));
         EXPECT_THROW(throw std::runtime_error("C++ exceptions still work"), std::runtime_error);
