@@ -112,4 +112,14 @@ public:
     };
     // Holds `path`; nullptr when it cannot be opened so.
     virtual std::unique_ptr<THeldFile> HoldFile(const std::string& path) = 0;
+
+    // Whether `signature` (big-endian, as openssl writes it) is an RSA PKCS#1 v1.5
+    // signature over SHA-256 of `prefix` followed by every byte of the file at `path`,
+    // under `publicKey` (a CryptoAPI PUBLICKEYBLOB). False when the key cannot be imported
+    // or the file read; a platform that cannot check says false.
+    virtual bool VerifyDetachedSignature(const std::string& /*publicKey*/,
+                                         const std::string& /*prefix*/, const std::string& /*path*/,
+                                         const std::string& /*signature*/) {
+        return false;
+    }
 };

@@ -15,7 +15,7 @@ if [ $# -ne 1 ] || [ -z "$1" ]; then
 fi
 url=$1
 # Plain URL characters only: the address becomes a C++ string literal as it is.
-if ! [[ $url =~ ^http://[A-Za-z0-9.-]+(:[0-9]+)?(/[A-Za-z0-9._~%-]+)*/libs/$ ]]; then
+if ! [[ $url =~ ^https?://[A-Za-z0-9.-]+(:[0-9]+)?(/[A-Za-z0-9._~%-]+)*/libs/$ ]]; then
     echo "release: '$url' is not an http:// URL whose path ends in /libs/ (e.g. $example)" >&2
     exit 2
 fi

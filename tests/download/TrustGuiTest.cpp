@@ -1,5 +1,6 @@
 // The signer rule on the real window under Wine: a signed copy in the system folder is
-// replaced only by a library the same publisher signed, and a refused one changes nothing.
+// replaced only by a library the same publisher signed, and only from a server that proved
+// who it is; a refused one changes nothing.
 #include "DownloadSteps.h"
 #include "LibServerControl.h"
 
@@ -12,11 +13,11 @@ namespace {
 
 struct TrustedDownload : ::testing::Test {
     TScenario Machine;
-    std::string System; // the signed, outdated copy in the system folder, registered there
+    std::string System; // a signed copy without a version, in the system folder, registered
     std::string Before;
     void SetUp() override {
         kestrova_test::ResetServer();
-        System = Machine.PlaceInSystem("signed-a-outdated", "MSINET.OCX");
+        System = Machine.PlaceInSystem("signed-a-noversion", "MSINET.OCX");
         Machine.Register("MSINET.OCX", System);
         Before = ReadWholeFile(System);
     }
@@ -54,4 +55,18 @@ TEST_F(TrustedDownload, TheSamePublishersLibraryReplacesItAndIsRegistered) {
     EXPECT_EQ(ReadWholeFile(System),
               ReadWholeFile(kestrova_test::StandInPath("signed-a", "MSINET.OCX")));
     EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_OK));
+}
+
+TEST_F(TrustedDownload, ARedirectAwayFromHttpsIsRefusedAndChangesNothing) {
+    kestrova_test::SetServerMode(
+        "MSINET.OCX", "redirect",
+        "&to=" + kestrova_test::OtherServerBase(kestrova_test::TOtherServer::PlainHttp) +
+            "MSINET.OCX");
+    auto app = Download();
+    Answer(*app, "No se pudo comprobar la identidad del servidor de librerías localhost. No se "
+                 "ha descargado MSINET.OCX.");
+    EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
+    EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_EQ(ReadWholeFile(System), Before);
+    EXPECT_FALSE(kestrova_test::FileExistsAt(System + ".part"));
 }
