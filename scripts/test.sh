@@ -61,3 +61,11 @@ kestrova_libserver "$build/mingw/standins/good" $((port + 3)) "$tls/untrusted"
 export KESTROVA_TEST_PORT=$port
 # Tests share each prefix's registry and system folder, so they run one at a time.
 ctest --test-dir "$build/mingw" --output-on-failure
+# The program as an outside check builds it, with the test publisher's key built in
+# (PUBLISHER_KEY): through its window, a library needs the publisher's signature too.
+cmake --preset mingw -B "$build/keyed" -DKESTROVA_BUILD_TESTS=OFF -DKESTROVA_BUILD_BENCHMARKS=OFF \
+    -DLIBRARY_BASE_URL="https://localhost:$port/libs/" \
+    -DPUBLISHER_KEY="$build/mingw/publisher/publisher.pem" >/dev/null
+cmake --build "$build/keyed" -j 2 --target Kestrova >/dev/null
+KESTROVA_EXE=$build/keyed/app/Kestrova.exe KESTROVA_PUBLISHER_KEYED=1 \
+    ctest --test-dir "$build/mingw" --output-on-failure -R 'TrustedDownload'

@@ -3,6 +3,7 @@
 // who it is; a refused one changes nothing.
 #include "DownloadSteps.h"
 #include "LibServerControl.h"
+#include "tests/support/WineSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -69,4 +70,19 @@ TEST_F(TrustedDownload, ARedirectAwayFromHttpsIsRefusedAndChangesNothing) {
     EXPECT_TRUE(app->WaitForRefreshedList());
     EXPECT_EQ(ReadWholeFile(System), Before);
     EXPECT_FALSE(kestrova_test::FileExistsAt(System + ".part"));
+}
+
+// Only against a program built with the test publisher's key (scripts/test.sh runs this
+// group again with one); there a library without its signature never arrives.
+TEST_F(TrustedDownload, WithThePublisherKeyAMissingSignatureRefusesIt) {
+    if (kestrova_test::Env("KESTROVA_PUBLISHER_KEYED").empty())
+        GTEST_SKIP() << "the program carries no publisher key";
+    kestrova_test::SetServerMode("MSINET.OCX", "ok", "&source=signed-a/MSINET.OCX");
+    kestrova_test::SetServerMode("MSINET.OCX.SIG", "missing");
+    auto app = Download();
+    Answer(*app, "La librería MSINET.OCX descargada no lleva la firma del editor de Kestrova. No "
+                 "se ha instalado.");
+    EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
+    EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_EQ(ReadWholeFile(System), Before);
 }
