@@ -7,6 +7,9 @@
 
 #include <urlmon.h>
 #include <windows.h>
+#include <wininet.h>
+
+#include <string>
 
 class TBindStatusCallback final : public IBindStatusCallback {
 public:
@@ -18,12 +21,13 @@ public:
     ULONG STDMETHODCALLTYPE Release() override;
 
     // IBindStatusCallback, in slot order. Everything but OnProgress is E_NOTIMPL and keeps
-    // nothing it is given.
+    // nothing it is given, except the binding OnStartBinding hands over, which is held
+    // until OnStopBinding or Attach.
     HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD reserved, IBinding* binding) override;
     HRESULT STDMETHODCALLTYPE GetPriority(LONG* priority) override;
     HRESULT STDMETHODCALLTYPE OnLowResource(DWORD reserved) override;
     // The attached transfer's notification (bar, "N/M bytes", repaint and pump); E_ABORT
-    // once its stop request is set.
+    // once its stop request is set, and at a redirect that leaves https.
     HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
                                          LPCWSTR statusText) override;
     HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT result, LPCWSTR error) override;
@@ -38,14 +42,22 @@ public:
     void ResetCancel();
 
     // The transfer the notifications report to, for the duration of one transfer call.
-    void Attach(TTransfer* transfer) { FTransfer = transfer; }
+    void Attach(TTransfer* transfer) {
+        ReleaseBinding();
+        FTransfer = transfer;
+    }
     TTransfer* Attached() const { return FTransfer; }
 
     LONG RefCount() const { return FRefCount; }
 
 private:
+    // The address the binding fetches now (after any redirect); empty when it cannot say.
+    std::string CurrentUrl();
+    void ReleaseBinding();
+
     LONG FRefCount = 0;
     TTransfer* FTransfer = nullptr;
+    IBinding* FBinding = nullptr;
 };
 
 // The one instance, created with the main window and never freed; null before that.

@@ -1,9 +1,10 @@
 // The download action's steps. Agreeing to replace a copy does not delete it: the action
 // only checks that it could be removed, and a new copy takes its place in one rename after
-// it has arrived complete and passed the signer rule, so a failed, stopped or refused
-// transfer changes nothing.
+// it has arrived complete and passed every check of its origin and version, so a failed,
+// stopped or refused transfer changes nothing.
 #include "actions/DownloadAction.h"
 
+#include "actions/OriginChecks.h"
 #include "actions/SelfRegistration.h"
 #include "actions/SignerContinuity.h"
 #include "inventory/Scan.h"
@@ -50,7 +51,7 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
 }
 
 void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
-                 const std::string& baseUrl) {
+                 const std::string& baseUrl, const std::string& publisherKey) {
     const std::string name = entry.Name.str();
     // Windows refuses a new copy in the system folder, and one anywhere else is never
     // loaded: a download could only claim a repair that did not happen.
@@ -123,21 +124,48 @@ void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
     const std::string partial = TransferFileFor(target);
     const bool arrived = ui.Transfer(baseUrl + name, partial);
     ui.PumpMessages();
+    bool unproven = !arrived && ui.ServerUnproven();
     const bool stored = arrived && platform.FileExists(partial);
-    // Only a verified copy replaces the old one, in one rename; until then the old copy
-    // is untouched, and whatever did not take its place is removed.
+    // The signature comes after the library, from the same server under the same rules.
+    std::string publisherSignature;
+    if (stored && !publisherKey.empty() && !ui.CloseRequested()) {
+        const std::string signatureFile = TransferFileFor(target + ".sig");
+        if (ui.TransferSignature(baseUrl + name + ".sig", signatureFile)) {
+            const auto head = platform.ReadFileHead(signatureFile, SIGNATURE_FILE_LIMIT);
+            if (head && head->Size <= SIGNATURE_FILE_LIMIT) publisherSignature = head->Bytes;
+        } else {
+            unproven = ui.ServerUnproven();
+        }
+        if (platform.FileExists(signatureFile)) platform.RemoveFile(signatureFile);
+    }
+    // Only a copy that passed every check replaces the old one, in one rename; until then
+    // the old copy is untouched, and whatever did not take its place is removed.
     bool placed = false;
     std::optional<std::string> refusal;
-    if (stored) {
-        // Held from the signer check until it is in place: the bytes checked are the
+    if (stored && !unproven) {
+        // Held from the first check until it is in place: the bytes checked are the
         // bytes placed.
         const std::unique_ptr<TPlatform::THeldFile> held = platform.HoldFile(partial);
         if (held) {
-            const auto head = platform.ReadFileHead(partial, LIBRARY_IMAGE_HEAD);
-            const TSignature signature =
-                ClassifySignature(head ? head->Bytes : std::string(), held->VerifySignature());
-            refusal =
-                RefuseReplacement(name, located, SignatureOfCopy(platform, target), signature);
+            if (!publisherKey.empty() &&
+                !HasPublisherSignature(platform, publisherKey, name, partial, publisherSignature))
+                refusal = UnsignedByPublisherMessage(name);
+            if (!refusal) {
+                // Read as the scan reads versions: none is 0.0.0.0.
+                std::optional<TVersionParts> replaced;
+                if (platform.FileExists(target))
+                    replaced = GetFileVersionParts(platform, target).value_or(TVersionParts{});
+                refusal = RefuseRollback(
+                    name, GetFileVersionParts(platform, partial).value_or(TVersionParts{}),
+                    entry.RequiredVersion.str(), replaced);
+            }
+            if (!refusal) {
+                const auto head = platform.ReadFileHead(partial, LIBRARY_IMAGE_HEAD);
+                const TSignature signature =
+                    ClassifySignature(head ? head->Bytes : std::string(), held->VerifySignature());
+                refusal =
+                    RefuseReplacement(name, located, SignatureOfCopy(platform, target), signature);
+            }
             placed = !refusal && platform.MoveFileOver(partial, target);
         }
     }
@@ -156,6 +184,8 @@ void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         RegisterLibrary(platform, ui, target);
     } else if (refusal) {
         ui.ShowMessage(*refusal);
+    } else if (unproven) {
+        ui.ShowMessage(UnprovenServerMessage(baseUrl, name));
     } else if (!arrived || stored) {
         // Failed, stopped, or arrived but could not take the old copy's place. A call
         // that reported success without storing anything stays silent.

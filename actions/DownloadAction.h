@@ -31,6 +31,16 @@ public:
     virtual void EnableAfterAction() = 0;
     // True once the user closed the window during the transfer.
     virtual bool CloseRequested() = 0;
+    // Whether the latest transfer failed because the library server could not prove who it
+    // is (a certificate Windows does not trust, or a redirect that left https). A window
+    // whose transfers never speak https never sees that.
+    virtual bool ServerUnproven() { return false; }
+    // Runs the transfer of a library's detached signature (DownloadSignatureFile with the
+    // window's progress display): true only when at most SIGNATURE_FILE_LIMIT bytes were
+    // stored under `file`. Only a build with a publisher key asks; without one, nothing.
+    virtual bool TransferSignature(const std::string& /*url*/, const std::string& /*file*/) {
+        return false;
+    }
 };
 
 // Whether a new file can be created in `dir`: creates and removes dir\temp.chk
@@ -48,6 +58,8 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
 
 // The whole action for the selected `entry`, from disabling the controls to enabling them
 // again, registering what arrived on the way. An existing copy stays in place, untouched,
-// until a verified new copy replaces it.
+// until a new copy has passed every check and replaces it: a server that proved who it is,
+// a complete library image, the publisher's signature (when `publisherKey`, a CryptoAPI
+// PUBLICKEYBLOB, is not empty), no older version, the signer rule.
 void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
-                 const std::string& baseUrl);
+                 const std::string& baseUrl, const std::string& publisherKey = {});

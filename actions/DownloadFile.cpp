@@ -25,23 +25,43 @@ public:
 
 } // namespace
 
-bool DownloadFile(TTransfer& transfer, const std::string& url, const std::string& file) {
+namespace {
+
+// The call itself; true when it succeeded and the user did not stop it. Whatever `accept`
+// then refuses is removed.
+template <typename TAccept>
+bool Fetch(TTransfer& transfer, const std::string& url, const std::string& file, uint32_t limit,
+           TAccept accept) {
     TPlatform& platform = WindowsPlatform();
     bool ok = false;
     try {
         TOleScope ole; // URL monikers need an apartment on this thread
         TAttachment attached(transfer);
-        transfer.Begin();
+        transfer.Begin(url, limit);
         static auto* download =
             LateBound<decltype(URLDownloadToFileA)>("urlmon.dll", "URLDownloadToFileA");
         transfer.SetResult(download != nullptr
                                ? download(nullptr, url.c_str(), file.c_str(), 0, BindCallback)
                                : E_NOTIMPL);
-        ok = transfer.Result() == S_OK && !transfer.Cancelled() &&
-             VerifyStoredLibrary(platform, file, transfer.Counts()) == TImageVerdict::Library;
+        ok = transfer.Result() == S_OK && !transfer.Cancelled() && accept(platform);
     } catch (...) {
         ok = false;
     }
     if (!ok && platform.FileExists(file)) platform.RemoveFile(file);
     return ok;
+}
+
+} // namespace
+
+bool DownloadFile(TTransfer& transfer, const std::string& url, const std::string& file) {
+    return Fetch(transfer, url, file, TRANSFER_LIMIT, [&](TPlatform& platform) {
+        return VerifyStoredLibrary(platform, file, transfer.Counts()) == TImageVerdict::Library;
+    });
+}
+
+bool DownloadSignatureFile(TTransfer& transfer, const std::string& url, const std::string& file) {
+    return Fetch(transfer, url, file, SIGNATURE_FILE_LIMIT, [&](TPlatform& platform) {
+        const auto head = platform.ReadFileHead(file, SIGNATURE_FILE_LIMIT);
+        return head && head->Size <= SIGNATURE_FILE_LIMIT;
+    });
 }

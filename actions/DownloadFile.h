@@ -2,15 +2,29 @@
 // reporting to the transfer that runs it.
 #pragma once
 
+#include "PublisherKey.h"
+#include "actions/OriginChecks.h"
 #include "actions/Transfer.h"
 
 #include <string>
 
-// The library server's base address ("http://.../libs/"), fixed when the program is built.
+// The library server's base address ("https://.../libs/", or "http://" in a build that allows it),
+// fixed when the program is built.
 inline constexpr const char* LIBRARY_BASE_URL = KESTROVA_LIBRARY_BASE_URL;
+
+// The publisher's public key built in (PUBLISHER_KEY), as the CryptoAPI imports it; empty in
+// a build without one.
+inline std::string PublisherKey() {
+    return std::string(PUBLISHER_KEY_BLOB, sizeof PUBLISHER_KEY_BLOB - 1);
+}
 
 // Fetches `url` into `file` as `transfer` (its stop request cleared first, its counts and
 // the call's result recorded in it). True only when the call succeeded, the user did not
 // stop it, and what was stored is a complete 32-bit library image of the announced length;
 // otherwise whatever was stored under `file` is removed. No exception escapes.
 bool DownloadFile(TTransfer& transfer, const std::string& url, const std::string& file);
+
+// Fetches a library's detached signature `url` into `file` as `transfer`, under the same
+// rules: true only when the call succeeded, was not stopped, and stored at most
+// SIGNATURE_FILE_LIMIT bytes; otherwise nothing stays under `file`.
+bool DownloadSignatureFile(TTransfer& transfer, const std::string& url, const std::string& file);

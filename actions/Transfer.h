@@ -31,6 +31,15 @@ struct TTransferCounts {
 // and an answer that never ends must not fill the disk it is written to.
 inline constexpr uint32_t TRANSFER_LIMIT = 64u * 1024 * 1024;
 
+// The certificate refusal of URLDownloadToFileA (INET_E_INVALID_CERTIFICATE) and the
+// security failure some urlmon versions report for a TLS handshake that fails
+// (INET_E_SECURITY_PROBLEM): the server is not the one it claims to be.
+inline constexpr long INVALID_CERTIFICATE = static_cast<long>(0x800C0019);
+inline constexpr long SECURITY_PROBLEM = static_cast<long>(0x800C000E);
+
+// Whether `url` starts with "https://", in any case.
+bool IsHttps(const std::string& url);
+
 // progress + "/" + maximum + " bytes", both unsigned decimal.
 std::string FormatProgressCaption(uint32_t progress, uint32_t maximum);
 
@@ -49,16 +58,21 @@ public:
 
     // One notification: counts, bar, caption, repaint and pump, then true when the
     // transfer must stop: the user asked, or the announced length or the bytes received
-    // passed TRANSFER_LIMIT (which stops it as the stop button does). Without a display
-    // only the stop request is answered.
+    // passed the transfer's limit (TRANSFER_LIMIT unless Begin said less) (which stops it as the
+    // stop button does). Without a display only the stop request is answered.
     bool Report(uint32_t progress, uint32_t maximum);
 
-    // The start of the transfer call: no stop request, no counts, no result yet.
-    void Begin() {
-        FCancelled = false;
-        FCounts = {};
-        FResult = 0;
-    }
+    // The transfer now fetches `url` (empty: unknown), as after a redirect: true when it must
+    // stop, as when it would leave https (it then counts as stopped, its server as unproven).
+    bool Redirect(const std::string& url);
+
+    // The start of the transfer call for `url`: no stop request, no counts, no result yet.
+    // An https transfer may only go on to https addresses; at most `limit` bytes may arrive.
+    void Begin(const std::string& url = {}, uint32_t limit = TRANSFER_LIMIT);
+
+    // True when the server's identity could not be proven: a certificate Windows does not
+    // trust, or a redirect that left https.
+    bool ServerUnproven() const;
 
     // The stop request: set by the stop button (and by closing the window mid-transfer),
     // cleared by Begin; it stays set after an aborted transfer.
@@ -74,6 +88,9 @@ public:
 
 private:
     TProgressView* FView;
+    bool FHttpsOnly = false;
+    bool FLeftHttps = false;
+    uint32_t FLimit = TRANSFER_LIMIT;
     bool FCancelled = false;
     TTransferCounts FCounts;
     long FResult = 0;

@@ -127,4 +127,14 @@ public:
     // True when both paths name one existing file, however each spells it (another case,
     // a short name, the 32-bit system folder under its own name under WOW64).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+
+    // Whether `signature` (big-endian, as openssl writes it) is an RSA PKCS#1 v1.5
+    // signature over SHA-256 of `prefix` followed by every byte of the file at `path`,
+    // under `publicKey` (a CryptoAPI PUBLICKEYBLOB). False when the key cannot be imported
+    // or the file read; a platform that cannot check says false.
+    virtual bool VerifyDetachedSignature(const std::string& /*publicKey*/,
+                                         const std::string& /*prefix*/, const std::string& /*path*/,
+                                         const std::string& /*signature*/) {
+        return false;
+    }
 };

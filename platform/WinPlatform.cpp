@@ -9,11 +9,30 @@
 #include "platform/OleScope.h"
 
 #include <sfc.h>
+#include <wincrypt.h>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
+
+// The headers offer SHA-256 only to programs for Windows XP SP3 and later; we target XP and
+// ask for it by value, where the provider then has it.
+constexpr ALG_ID SHA_256_ALGORITHM = ALG_CLASS_HASH | ALG_TYPE_ANY | 12; // CALG_SHA_256
+constexpr DWORD RSA_AES_PROVIDER = 24;                                   // PROV_RSA_AES
+
+// CryptoAPI's handles are numbers, 0 when there is none.
+template <typename H, BOOL(WINAPI* CloseFn)(H)> struct TCryptTraits {
+    using Handle = H;
+    static Handle Invalid() { return 0; }
+    static void Close(Handle h) { CloseFn(h); }
+};
+BOOL WINAPI ReleaseProvider(HCRYPTPROV provider) {
+    return CryptReleaseContext(provider, 0);
+}
+using TCryptProvider = TOwned<TCryptTraits<HCRYPTPROV, ReleaseProvider>>;
+using TCryptKey = TOwned<TCryptTraits<HCRYPTKEY, CryptDestroyKey>>;
+using TCryptHash = TOwned<TCryptTraits<HCRYPTHASH, CryptDestroyHash>>;
 
 class TWinPlatform final : public TPlatform {
 public:
@@ -258,6 +277,45 @@ public:
         return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
                first->nFileIndexHigh == second->nFileIndexHigh &&
                first->nFileIndexLow == second->nFileIndexLow;
+    }
+
+    bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
+                                 const std::string& path, const std::string& signature) override {
+        // The AES provider is the one that knows SHA-256 (Windows XP SP3 and later).
+        HCRYPTPROV rawProvider = 0;
+        if (!CryptAcquireContextA(&rawProvider, nullptr, nullptr, RSA_AES_PROVIDER,
+                                  CRYPT_VERIFYCONTEXT))
+            return false;
+        const TCryptProvider provider(rawProvider);
+        HCRYPTKEY rawKey = 0;
+        if (!CryptImportKey(provider.get(), reinterpret_cast<const BYTE*>(publicKey.data()),
+                            static_cast<DWORD>(publicKey.size()), 0, 0, &rawKey))
+            return false;
+        const TCryptKey key(rawKey);
+        HCRYPTHASH rawHash = 0;
+        if (!CryptCreateHash(provider.get(), SHA_256_ALGORITHM, 0, 0, &rawHash)) return false;
+        const TCryptHash hash(rawHash);
+        if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(prefix.data()),
+                           static_cast<DWORD>(prefix.size()), 0))
+            return false;
+        const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) return false;
+        std::vector<BYTE> buffer(1 << 20);
+        for (;;) {
+            DWORD read = 0;
+            if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                          nullptr))
+                return false;
+            if (read == 0) break;
+            if (!CryptHashData(hash.get(), buffer.data(), read, 0)) return false;
+        }
+        // CryptoAPI reads signatures little-endian.
+        std::vector<BYTE> reversed(signature.rbegin(), signature.rend());
+        return CryptVerifySignatureA(hash.get(), reversed.data(),
+                                     static_cast<DWORD>(reversed.size()), key.get(), nullptr,
+                                     0) != FALSE;
     }
 };
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The download's benchmarks, each beside its baseline in the same run:
 #   transfer  a 60 MB library (under the 64 MiB a transfer may bring) from the loopback
-#             server through DownloadFile with the progress display, against a bare
-#             URLDownloadToFileA without a callback of the same file, and curl's time for
-#             the wire (goal: at most 1.05 times the bare call).
+#             server over HTTPS through DownloadFile with the progress display, against a
+#             bare URLDownloadToFileA without a callback of the same file, and curl's time
+#             for the wire (goal: at most 1.05 times the bare call).
+#   signature what the publisher signature check adds: the largest stand-in and the 60 MB
+#             library, signed with the test publisher key.
 #   stop      the real program fetching a library the server trickles (a chunk every
 #             100 ms): from the click on "&Detener" to the error message (goal: < 0.5 s).
 #   KESTROVA_BUILD_ROOT  build root (default: build); KESTROVA_TEST_PORT (default: 18731)
@@ -16,9 +18,9 @@ port=${KESTROVA_TEST_PORT:-18731}
 runs=${KESTROVA_BENCH_RUNS:-5}
 
 bash scripts/setup.sh
-cmake --preset mingw -B "$build" -DLIBRARY_BASE_URL="http://127.0.0.1:$port/libs/" >/dev/null
-cmake --build "$build" -j 2 --target Kestrova download_bench stop_latency_bench \
-    kestrova_standins >/dev/null
+cmake --preset mingw -B "$build" -DLIBRARY_BASE_URL="https://localhost:$port/libs/" >/dev/null
+cmake --build "$build" -j 2 --target Kestrova download_bench signature_bench stop_latency_bench \
+    kestrova_standins kestrova_trust_root >/dev/null
 
 source scripts/wine-env.sh
 trap kestrova_cleanup EXIT
@@ -26,6 +28,9 @@ prefix=$build/wine/win32
 kestrova_prefix "$prefix" win32
 kestrova_xvfb
 kestrova_wineserver "$prefix"
+# The TLS test root (fixtures/signing), trusted in the prefix as scripts/test.sh trusts it.
+root_cer=$(sed -n 's/^KESTROVA_TEST_ROOT_CER:INTERNAL=//p' "$build/CMakeCache.txt")
+"$build/wine-exec.sh" win32 "$build/tests/support/kestrova_trust_root.exe" "Z:${root_cer//\//\\}"
 export WINEPREFIX=$prefix KESTROVA_ARCH=win32 KESTROVA_STANDINS=$build/standins
 export KESTROVA_TEST_PORT=$port
 
@@ -37,18 +42,30 @@ mkdir -p "$work/libs" "$work/out"
 cp "$build"/standins/good/* "$work/libs/"
 cp "$work/libs/ZLIB.DLL" "$work/libs/BIG.DLL"
 head -c $((60 * 1024 * 1024 - $(stat -c %s "$work/libs/ZLIB.DLL"))) /dev/zero >>"$work/libs/BIG.DLL"
-kestrova_libserver "$work/libs" "$port"
+bash scripts/sign-libraries.sh "$build/publisher/publisher.key" "$work/libs" >/dev/null
+kestrova_libserver "$work/libs" "$port" "$build/tls/localhost"
 wine cmd /c exit >/dev/null 2>&1 </dev/null # Wine's own services up before timing
 
-url=http://127.0.0.1:$port/libs/BIG.DLL
+url=https://localhost:$port/libs/BIG.DLL
 curl_times=()
 for _ in $(seq 1 "$runs"); do
-    curl_times+=("$(curl -s -o "$work/out/curl.dll" -w '%{time_total}' "$url")")
+    curl_times+=("$(curl -s --cacert "$build/signing/root.pem" -o "$work/out/curl.dll" \
+        -w '%{time_total}' "$url")")
 done
 rm -f "$work/out/curl.dll"
-echo "== transfer of a 60 MB library over loopback"
+echo "== transfer of a 60 MB library over loopback HTTPS"
 python3 -c 'import sys,statistics; v=[float(x) for x in sys.argv[1:]]; print(f"curl (the wire)                        median {statistics.median(v):.3f} s over {len(v)} runs")' "${curl_times[@]}"
 wine "$build/bench/download/download_bench.exe" "$url" "$(winepath -w "$work/out" 2>/dev/null)" "$runs"
+
+echo "== publisher signature check"
+largest=$(ls -S "$build"/standins/good/* | grep -v '\.sig$' | head -1)
+for file in "$largest" "$work/libs/BIG.DLL"; do
+    name=$(basename "$file")
+    wine "$build/bench/download/signature_bench.exe" "$(winepath -w "$build/publisher/publisher.blob" 2>/dev/null)" \
+        "$(winepath -w "$work/libs/$name" 2>/dev/null)" "$name" \
+        "$(winepath -w "$work/libs/$name.sig" 2>/dev/null)" "$runs"
+done
+echo "  ($(basename "$largest"): $(stat -c %s "$largest") bytes, the largest stand-in)"
 
 echo "== stop button latency"
 wine "$build/bench/download/stop_latency_bench.exe" "$runs"

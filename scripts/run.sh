@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs Kestrova for real: installs what is missing, builds the demo preset (the program and
-# the stand-in libraries), serves the good stand-ins from the loopback demo library server
-# (http://127.0.0.1:8731/libs/), prepares a demo Wine prefix under the build tree and starts
-# the program with a demo folder as its current directory.
+# the stand-in libraries, signed with a test publisher key the program carries), serves the
+# good stand-ins from the loopback demo library server over TLS
+# (https://localhost:8731/libs/, its certificate from a test root the demo prefix trusts),
+# prepares a demo Wine prefix under the build tree and starts the program with a demo
+# folder as its current directory.
 #   On the user's display when $DISPLAY works: runs until the window is closed.
 #   Otherwise (or with KESTROVA_HEADLESS=1) on its own Xvfb: waits KESTROVA_SHOT_DELAY
 #   seconds (default 8), saves a screenshot and prints its path.
@@ -12,9 +14,12 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh
-cmake --preset demo >/dev/null
-cmake --build --preset demo --target Kestrova kestrova_standins >/dev/null
 build=$root/build/demo
+cmake --preset demo >/dev/null
+cmake --build --preset demo --target kestrova_standins kestrova_trust_root >/dev/null
+# The test publisher key is made with the stand-ins; the program is built with its public half.
+cmake --preset demo -DPUBLISHER_KEY="$build/publisher/publisher.pem" >/dev/null
+cmake --build --preset demo --target Kestrova >/dev/null
 exe=$build/app/Kestrova.exe
 standins=$build/standins
 
@@ -40,7 +45,9 @@ else
     kestrova_xvfb
 fi
 kestrova_wineserver "$prefix"
-kestrova_libserver "$standins/good" 8731
+root_cer=$build/signing/root.cer
+WINEPREFIX=$prefix wine "$build/fixtures/tls/kestrova_trust_root.exe" "Z:${root_cer//\//\\}" >/dev/null
+kestrova_libserver "$standins/good" 8731 "$build/tls/localhost"
 
 cd "$demo"
 if [ "$headless" = 0 ]; then

@@ -15,10 +15,10 @@ cmake --preset native -B "$build/native" >/dev/null
 cmake --build "$build/native" -j 2
 ctest --test-dir "$build/native" --output-on-failure
 
-cmake --preset mingw -B "$build/mingw" -DLIBRARY_BASE_URL="http://127.0.0.1:$port/libs/" >/dev/null
+cmake --preset mingw -B "$build/mingw" -DLIBRARY_BASE_URL="https://localhost:$port/libs/" >/dev/null
 cmake --build "$build/mingw" -j 2
 # The same program, byte for byte, from a release build in another folder at another time.
-bash scripts/check-reproducible.sh "http://127.0.0.1:$port/libs/" "$build/mingw/app/Kestrova.exe"
+bash scripts/check-reproducible.sh "https://localhost:$port/libs/" "$build/mingw/app/Kestrova.exe"
 
 source scripts/wine-env.sh
 trap kestrova_cleanup EXIT
@@ -49,8 +49,23 @@ for arch in win32 win64; do
     "$build/mingw/wine-exec.sh" "$arch" "$build/mingw/tests/support/kestrova_trust_root.exe" \
         "Z:${root_cer//\//\\}"
 done
-# The library server the downloads fetch from (the mingw build's LIBRARY_BASE_URL).
-kestrova_libserver "$build/mingw/standins/good" "$port"
+# The library server the downloads fetch from (the mingw build's LIBRARY_BASE_URL), over
+# TLS with a certificate for localhost from the trusted test root; beside it, the same
+# libraries over plain http (port+1), and over TLS with a certificate for another name
+# (port+2) and with one from a root no prefix trusts (port+3).
+tls=$build/mingw/tls
+kestrova_libserver "$build/mingw/standins/good" "$port" "$tls/localhost"
+kestrova_libserver "$build/mingw/standins/good" $((port + 1))
+kestrova_libserver "$build/mingw/standins/good" $((port + 2)) "$tls/othername"
+kestrova_libserver "$build/mingw/standins/good" $((port + 3)) "$tls/untrusted"
 export KESTROVA_TEST_PORT=$port
 # Tests share each prefix's registry and system folder, so they run one at a time.
 ctest --test-dir "$build/mingw" --output-on-failure
+# The program as an outside check builds it, with the test publisher's key built in
+# (PUBLISHER_KEY): through its window, a library needs the publisher's signature too.
+cmake --preset mingw -B "$build/keyed" -DKESTROVA_BUILD_TESTS=OFF -DKESTROVA_BUILD_BENCHMARKS=OFF \
+    -DLIBRARY_BASE_URL="https://localhost:$port/libs/" \
+    -DPUBLISHER_KEY="$build/mingw/publisher/publisher.pem" >/dev/null
+cmake --build "$build/keyed" -j 2 --target Kestrova >/dev/null
+KESTROVA_EXE=$build/keyed/app/Kestrova.exe KESTROVA_PUBLISHER_KEYED=1 \
+    ctest --test-dir "$build/mingw" --output-on-failure -R 'TrustedDownload'

@@ -80,14 +80,16 @@ kestrova_xvfb() {
     return 1
 }
 
-# kestrova_libserver ROOT PORT: the loopback library server serving ROOT/<NAME> at
-# http://127.0.0.1:PORT/libs/<NAME>; returns once it listens.
+# kestrova_libserver ROOT PORT [TLS]: the loopback library server serving ROOT/<NAME> at
+# http://localhost:PORT/libs/<NAME>, or https:// with TLS.pem and TLS.key as its
+# certificate and key; returns once it listens.
 kestrova_libserver() {
-    local root=$1 port=$2
+    local root=$1 port=$2 tls=()
+    [ -n "${3:-}" ] && tls=(--tls-cert "$3.pem" --tls-key "$3.key")
     local pidfile
     pidfile=$(mktemp -u "${TMPDIR:-/tmp}/kestrova-libserver.XXXXXX")
     python3 "$(dirname "${BASH_SOURCE[0]}")/../fixtures/server/libserver.py" \
-        --port "$port" --root "$root" --pidfile "$pidfile" >/dev/null &
+        --port "$port" --root "$root" --pidfile "$pidfile" "${tls[@]}" >/dev/null &
     local pid=$!
     KESTROVA_PIDS+=("$pid")
     local i

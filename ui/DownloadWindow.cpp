@@ -30,11 +30,22 @@ void TDownloadWindow::ShowTransferDisplay() {
 }
 
 bool TDownloadWindow::Transfer(const std::string& url, const std::string& file) {
+    return RunTransfer(DownloadFile, url, file);
+}
+
+bool TDownloadWindow::TransferSignature(const std::string& url, const std::string& file) {
+    return RunTransfer(DownloadSignatureFile, url, file);
+}
+
+bool TDownloadWindow::RunTransfer(TFetch fetch, const std::string& url, const std::string& file) {
     // A close that arrived in the pump before the transfer must not be forgotten when the
     // transfer clears the stop request.
+    FServerUnproven = false;
     if (FCloseRequested) return false;
     TTransfer transfer(this);
-    return DownloadFile(transfer, url, file);
+    const bool stored = fetch(transfer, url, file);
+    FServerUnproven = transfer.ServerUnproven();
+    return stored;
 }
 
 void TDownloadWindow::SetPathField(const std::string& text) {

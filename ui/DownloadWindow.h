@@ -24,6 +24,8 @@ public:
     void HideTransferDisplay() override;
     void EnableAfterAction() override;
     bool CloseRequested() override { return FCloseRequested; }
+    bool ServerUnproven() override { return FServerUnproven; }
+    bool TransferSignature(const std::string& url, const std::string& file) override;
 
     // TProgressView
     void SetProgressBar(int maximum, int position) override;
@@ -31,5 +33,11 @@ public:
     void RepaintAndPump() override;
 
 private:
+    using TFetch = bool (*)(TTransfer&, const std::string&, const std::string&);
+    // One transfer with the window's progress display; remembers whether its server was
+    // proven.
+    bool RunTransfer(TFetch fetch, const std::string& url, const std::string& file);
+
     bool FCloseRequested = false;
+    bool FServerUnproven = false;
 };

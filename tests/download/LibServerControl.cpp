@@ -28,7 +28,7 @@ std::string Get(const std::string& pathAndQuery) {
     TInternet session(
         InternetOpenA("KestrovaTests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!session) throw std::runtime_error("InternetOpenA failed");
-    const std::string url = "http://127.0.0.1:" + std::to_string(LibServerPort()) + pathAndQuery;
+    const std::string url = "https://localhost:" + std::to_string(LibServerPort()) + pathAndQuery;
     TInternet request(InternetOpenUrlA(
         session.get(), url.c_str(), nullptr, 0,
         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE, 0));
@@ -49,7 +49,13 @@ int LibServerPort() {
 }
 
 std::string LibServerBase() {
-    return "http://127.0.0.1:" + std::to_string(LibServerPort()) + "/libs/";
+    return "https://localhost:" + std::to_string(LibServerPort()) + "/libs/";
+}
+
+std::string OtherServerBase(TOtherServer server) {
+    const int offset = static_cast<int>(server);
+    return std::string(server == TOtherServer::PlainHttp ? "http" : "https") +
+           "://localhost:" + std::to_string(LibServerPort() + offset) + "/libs/";
 }
 
 void SetServerMode(const std::string& name, const std::string& mode, const std::string& extra) {

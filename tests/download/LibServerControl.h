@@ -9,8 +9,16 @@ namespace kestrova_test {
 // KESTROVA_TEST_PORT (scripts/test.sh starts the server there); 18731 when unset.
 int LibServerPort();
 
-// "http://127.0.0.1:<port>/libs/": the same base the mingw build's LIBRARY_BASE_URL has.
+// "https://localhost:<port>/libs/": the same base the mingw build's LIBRARY_BASE_URL has.
 std::string LibServerBase();
+
+// The servers scripts/test.sh starts beside it, serving the same libraries.
+enum class TOtherServer {
+    PlainHttp = 1, // http://localhost:<port+1>/libs/
+    OtherName = 2, // https, a certificate for another host name from the trusted root
+    Untrusted = 3, // https, a certificate for localhost from a root no prefix trusts
+};
+std::string OtherServerBase(TOtherServer server);
 
 // GET /control?name=<name>&mode=<mode><extra> (extra like "&chunk=256&interval=50" or
 // "&source=text/ZLIB.DLL"). Throws when the server does not answer "ok".

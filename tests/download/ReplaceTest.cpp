@@ -1,6 +1,7 @@
 // The download action on a real file system with the real transfer: an existing copy is
 // replaced only by a complete library, and stays byte for byte what it was otherwise.
 #include "LibServerControl.h"
+#include "RealTransferUi.h"
 
 #include "actions/BindStatusCallback.h"
 #include "actions/DownloadAction.h"
@@ -19,30 +20,6 @@
 using namespace kestrova_test;
 
 namespace {
-
-// Answers questions from a script and records the messages; the transfer is the real one.
-struct TRealTransferUi : TDownloadUi {
-    std::deque<bool> Answers;
-    std::vector<std::string> Messages;
-    bool Confirm(const std::string&) override {
-        const bool yes = !Answers.empty() && Answers.front();
-        if (!Answers.empty()) Answers.pop_front();
-        return yes;
-    }
-    void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-    void DisableForAction() override {}
-    void ShowTransferDisplay() override {}
-    bool Transfer(const std::string& url, const std::string& file) override {
-        TTransfer transfer;
-        return DownloadFile(transfer, url, file);
-    }
-    void PumpMessages() override {}
-    void SetPathField(const std::string&) override {}
-    void HideTransferDisplay() override {}
-    void RefreshList() override {}
-    void EnableAfterAction() override {}
-    bool CloseRequested() override { return false; }
-};
 
 TLibraryEntry& Entry(const char* name) {
     ResetLibraries();
@@ -85,7 +62,7 @@ TEST_F(ReplaceTest, OldCopyStaysUntilACompleteLibraryArrives) {
         TLibraryEntry& entry = Entry(c.name);
         std::optional<TScopedClassesRootKey> key; // puts back what the prefix had
         if (!WrittenKeyOf(entry).empty()) key.emplace(WrittenKeyOf(entry));
-        auto old = PlaceStandIn("outdated", c.name, Here.Path());
+        auto old = PlaceStandIn("noversion", c.name, Here.Path());
         const std::string before = ReadWholeFile(old->Path());
         SetServerMode(c.name, c.mode, c.extra);
         TRealTransferUi ui;

@@ -1,7 +1,9 @@
 // The signer rule on the real window under Wine: a signed copy in the system folder is
-// replaced only by a library the same publisher signed, and a refused one changes nothing.
+// replaced only by a library the same publisher signed, and only from a server that proved
+// who it is; a refused one changes nothing.
 #include "DownloadSteps.h"
 #include "LibServerControl.h"
+#include "tests/support/WineSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +14,11 @@ namespace {
 
 struct TrustedDownload : ::testing::Test {
     TScenario Machine;
-    std::string System; // the signed, outdated copy in the system folder, registered there
+    std::string System; // a signed copy without a version, in the system folder, registered
     std::string Before;
     void SetUp() override {
         kestrova_test::ResetServer();
-        System = Machine.PlaceInSystem("signed-a-outdated", "MSINET.OCX");
+        System = Machine.PlaceInSystem("signed-a-noversion", "MSINET.OCX");
         Machine.Register("MSINET.OCX", System);
         Before = ReadWholeFile(System);
     }
@@ -64,4 +66,33 @@ TEST_F(TrustedDownload, TheSamePublishersLibraryReplacesItAndIsRegistered) {
     EXPECT_EQ(ReadWholeFile(System),
               ReadWholeFile(kestrova_test::StandInPath("signed-a", "MSINET.OCX")));
     EXPECT_EQ(app->Lines()[IndexOf("MSINET.OCX")], Line("MSINET.OCX", STATUS_OK));
+}
+
+TEST_F(TrustedDownload, ARedirectAwayFromHttpsIsRefusedAndChangesNothing) {
+    kestrova_test::SetServerMode(
+        "MSINET.OCX", "redirect",
+        "&to=" + kestrova_test::OtherServerBase(kestrova_test::TOtherServer::PlainHttp) +
+            "MSINET.OCX");
+    auto app = Download();
+    Answer(*app, "No se pudo comprobar la identidad del servidor de librerías localhost. No se "
+                 "ha descargado MSINET.OCX.");
+    EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
+    EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_EQ(ReadWholeFile(System), Before);
+    EXPECT_FALSE(kestrova_test::FileExistsAt(System + ".part"));
+}
+
+// Only against a program built with the test publisher's key (scripts/test.sh runs this
+// group again with one); there a library without its signature never arrives.
+TEST_F(TrustedDownload, WithThePublisherKeyAMissingSignatureRefusesIt) {
+    if (kestrova_test::Env("KESTROVA_PUBLISHER_KEYED").empty())
+        GTEST_SKIP() << "the program carries no publisher key";
+    kestrova_test::SetServerMode("MSINET.OCX", "ok", "&source=signed-a/MSINET.OCX");
+    kestrova_test::SetServerMode("MSINET.OCX.SIG", "missing");
+    auto app = Download();
+    Answer(*app, "La librería MSINET.OCX descargada no lleva la firma del editor de Kestrova. No "
+                 "se ha instalado.");
+    EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
+    EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_EQ(ReadWholeFile(System), Before);
 }

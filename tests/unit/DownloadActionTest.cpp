@@ -58,8 +58,8 @@ struct TScriptedUi : TDownloadUi {
             EXPECT_EQ(P.Contents[TFakePlatform::Upper(old)], OldBytes) << old;
         if (DuringTransfer) DuringTransfer();
         switch (Wire) {
-        case TWire::Arrives:
-            P.AddFile(file, std::nullopt);
+        case TWire::Arrives: // newer than any copy these cases replace
+            P.AddFile(file, TVersionParts{99, 0, 0, 0});
             P.Contents[TFakePlatform::Upper(file)] = NewBytes;
             return true;
         case TWire::StoresRejectedCopy: // a transfer layer that left its rejected file behind

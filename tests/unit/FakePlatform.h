@@ -137,4 +137,13 @@ public:
     bool SameFile(const std::string& a, const std::string& b) override {
         return HasFile(a) && Upper(a) == Upper(b);
     }
+    // A detached signature is good when it reads FakeSign(key, prefix, file's bytes).
+    static std::string FakeSign(const std::string& key, const std::string& prefix,
+                                const std::string& bytes) {
+        return "signed by " + key + " over " + prefix + bytes;
+    }
+    bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
+                                 const std::string& path, const std::string& signature) override {
+        return HasFile(path) && signature == FakeSign(publicKey, prefix, Contents[Upper(path)]);
+    }
 };

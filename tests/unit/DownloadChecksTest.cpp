@@ -1,0 +1,166 @@
+// The checks between a transfer and the rename, in their order, on an in-memory machine:
+// which answers may take a library's place, which box each refusal shows, and that every
+// refusal leaves every copy as it was.
+#include "actions/DownloadAction.h"
+#include "actions/OriginChecks.h"
+
+#include "FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string Base = "https://libs.example.org:8443/libs/";
+const std::string Key = "publisher key";
+const std::string Sys = "C:\\WINDOWS\\system32";
+const std::string Target = Sys + "\\MSINET.OCX"; // required version 6.1.98.16
+const std::string NewBytes = "new copy", OldBytes = "old copy";
+const std::string NoPublisher =
+    "La librería MSINET.OCX descargada no lleva la firma del editor de Kestrova. No se ha "
+    "instalado.";
+const std::string UnprovenBox = "No se pudo comprobar la identidad del servidor de librerías "
+                                "libs.example.org. No se ha descargado MSINET.OCX.";
+std::string Older(const std::string& arrived, const std::string& required) {
+    return "La librería MSINET.OCX descargada (versión " + arrived +
+           ") es anterior a la requerida (" + required + "). No se ha instalado.";
+}
+
+enum class TSig { Good, OtherName, OtherKey, Missing, Unproven };
+
+// A transfer layer that stores what the case says, and records what was fetched.
+struct TWireUi : TDownloadUi {
+    TFakePlatform& P;
+    bool LibraryUnproven = false;
+    std::optional<TVersionParts> Version;
+    TSig Sig = TSig::Good;
+    bool Unproven = false;
+    std::vector<std::string> Fetched, Messages;
+
+    explicit TWireUi(TFakePlatform& p) : P(p) {}
+    bool Transfer(const std::string& url, const std::string& file) override {
+        Fetched.push_back(url);
+        Unproven = LibraryUnproven;
+        if (Unproven) return false;
+        P.AddFile(file, Version);
+        P.Contents[TFakePlatform::Upper(file)] = NewBytes;
+        return true;
+    }
+    bool TransferSignature(const std::string& url, const std::string& file) override {
+        Fetched.push_back(url);
+        Unproven = Sig == TSig::Unproven;
+        if (Sig == TSig::Missing || Unproven) return false;
+        P.AddFile(file, std::nullopt);
+        P.Contents[TFakePlatform::Upper(file)] = TFakePlatform::FakeSign(
+            Sig == TSig::OtherKey ? "another key" : Key,
+            SignedPrefix(Sig == TSig::OtherName ? "mscomctl.ocx" : "msinet.ocx"), NewBytes);
+        return true;
+    }
+    bool ServerUnproven() override { return Unproven; }
+    bool Confirm(const std::string&) override { return true; }
+    void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+    void DisableForAction() override {}
+    void ShowTransferDisplay() override {}
+    void PumpMessages() override {}
+    void SetPathField(const std::string&) override {}
+    void HideTransferDisplay() override {}
+    void RefreshList() override {}
+    void EnableAfterAction() override {}
+    bool CloseRequested() override { return false; }
+};
+
+struct TCase {
+    const char* what;
+    bool withKey;
+    bool libraryUnproven;
+    std::optional<TVersionParts> arrived;
+    TSig sig;
+    std::optional<TVersionParts> old; // the copy at the destination, when there is one
+    bool oldSigned;                   // the old copy signed by Publisher A, the new one not
+    std::string refusal;              // empty: placed
+};
+
+const std::optional<TVersionParts> None, NoVersion;
+constexpr TVersionParts Required{6, 1, 98, 16}, Newer{6, 1, 98, 17}, Oldest{5, 0, 0, 0},
+    Ancient{1, 0, 0, 0};
+
+} // namespace
+
+TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
+    const TCase cases[] = {
+        {"no key: no signature fetched", false, false, Required, TSig::Missing, None, false, ""},
+        {"key and its signature", true, false, Required, TSig::Good, Oldest, false, ""},
+        {"a newer copy than required", true, false, Newer, TSig::Good, Required, false, ""},
+        {"certificate refused", true, true, Required, TSig::Good, Oldest, false, UnprovenBox},
+        {"signature over https refused", true, false, Required, TSig::Unproven, None, false,
+         UnprovenBox},
+        {"no signature", true, false, Required, TSig::Missing, None, false, NoPublisher},
+        {"signed as another library", true, false, Required, TSig::OtherName, None, false,
+         NoPublisher},
+        {"signed with another key", true, false, Required, TSig::OtherKey, None, false,
+         NoPublisher},
+        {"older than required", false, false, Oldest, TSig::Good, None, false,
+         Older("5.0.0.0", "6.1.98.16")},
+        {"no version reads 0.0.0.0", false, false, NoVersion, TSig::Good, None, false,
+         Older("0.0.0.0", "6.1.98.16")},
+        {"older than the copy it replaces", false, false, Required, TSig::Good, Newer, false,
+         Older("6.1.98.16", "6.1.98.17")},
+        {"publisher before version", true, false, Oldest, TSig::Missing, None, false, NoPublisher},
+        {"version before signer", false, false, Oldest, TSig::Good, Ancient, true,
+         Older("5.0.0.0", "6.1.98.16")},
+        {"signer last", false, false, Required, TSig::Good, Ancient, true,
+         "La librería MSINET.OCX descargada no está firmada por Publisher A como la que ya "
+         "tiene el equipo. No se ha instalado."},
+    };
+
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFakePlatform platform;
+        TWireUi ui(platform);
+        ui.LibraryUnproven = c.libraryUnproven;
+        ui.Version = c.arrived;
+        ui.Sig = c.sig;
+        if (c.old) {
+            platform.AddFile(Target, c.old);
+            platform.Contents[TFakePlatform::Upper(Target)] = OldBytes;
+        }
+        if (c.oldSigned) platform.SignedBy(Target, "Publisher A");
+        ResetLibraries();
+        TLibraryEntry* entry = nullptr;
+        for (TLibraryEntry& e : Libraries)
+            if (e.Name == "MSINET.OCX") entry = &e;
+
+        RunDownload(platform, ui, *entry, false, Base, c.withKey ? Key : std::string());
+
+        std::vector<std::string> fetched = {Base + "MSINET.OCX"};
+        if (c.withKey && !c.libraryUnproven) fetched.push_back(Base + "MSINET.OCX.sig");
+        EXPECT_EQ(ui.Fetched, fetched);
+        ASSERT_FALSE(ui.Messages.empty());
+        if (c.refusal.empty()) {
+            EXPECT_EQ(ui.Messages.front(), "Descargado con exito en " + Target + ".");
+            EXPECT_EQ(platform.Contents[TFakePlatform::Upper(Target)], NewBytes);
+        } else {
+            EXPECT_EQ(ui.Messages, std::vector<std::string>{c.refusal});
+            EXPECT_EQ(platform.HasFile(Target), c.old.has_value());
+            if (c.old) {
+                EXPECT_EQ(platform.Contents[TFakePlatform::Upper(Target)], OldBytes);
+            }
+            EXPECT_TRUE(platform.EntryCalls.empty()) << "a refused library was registered";
+        }
+        for (const auto& [file, version] : platform.Files)
+            EXPECT_EQ(file.find(".PART"), std::string::npos) << "left " << file;
+        EXPECT_EQ(platform.Held, 0);
+    }
+}
+
+TEST(DownloadChecks, VersionTextsAndHosts) {
+    EXPECT_EQ(ParseVersion("6.1.98.16").value().Release, 98);
+    for (const char* bad : {"", "6.1.98", "6.1.98.16.1", "6.1.98.x", "6..98.16", "65536.0.0.0"})
+        EXPECT_FALSE(ParseVersion(bad)) << bad;
+    EXPECT_EQ(UrlHost("https://localhost:18761/libs/"), "localhost");
+    EXPECT_EQ(UrlHost("https://libs.example.org/a/libs/"), "libs.example.org");
+    EXPECT_EQ(SignedPrefix("zlib.dll"), std::string("ZLIB.DLL\0", 9));
+}
