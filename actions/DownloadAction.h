@@ -34,13 +34,11 @@ public:
     // Whether the latest transfer failed because the library server could not prove who it
     // is (a certificate Windows does not trust, or a redirect that left https). A window
     // whose transfers never speak https never sees that.
-    virtual bool ServerUnproven() { return false; }
+    virtual bool ServerUnproven() = 0;
     // Runs the transfer of a library's detached signature (DownloadSignatureFile with the
     // window's progress display): true only when at most SIGNATURE_FILE_LIMIT bytes were
     // stored under `file`. Only a build with a publisher key asks; without one, nothing.
-    virtual bool TransferSignature(const std::string& /*url*/, const std::string& /*file*/) {
-        return false;
-    }
+    virtual bool TransferSignature(const std::string& url, const std::string& file) = 0;
 };
 
 // Whether a new file can be created in `dir`: creates and removes dir\temp.chk

@@ -46,6 +46,10 @@ public:
     bool Transfer(const std::string& url, const std::string& file) override {
         return FDisplay.Transfer(url, file);
     }
+    bool TransferSignature(const std::string& url, const std::string& file) override {
+        return FDisplay.TransferSignature(url, file);
+    }
+    bool ServerUnproven() override { return FDisplay.ServerUnproven(); }
     void SetPathField(const std::string& text) override { FDisplay.SetPathField(text); }
     void HideTransferDisplay() override { FDisplay.HideTransferDisplay(); }
     void EnableAfterAction() override { FDisplay.EnableAfterAction(); }
@@ -114,7 +118,8 @@ std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry&
     return std::nullopt;
 }
 
-TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl) {
+TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl,
+                        const std::string& publisherKey) {
     TCarefulUser user(host);
     std::vector<std::string> lines;
     const auto rescan = [&] {
@@ -132,7 +137,8 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::strin
             continue;
         }
         host.ShowLine(i);
-        RunStep(user, [&] { RunDownload(platform, user, Libraries[i], false, baseUrl); });
+        RunStep(user,
+                [&] { RunDownload(platform, user, Libraries[i], false, baseUrl, publisherKey); });
         const std::string said = user.TakeMessages();
         if (user.CloseRequested()) {
             host.Log({name, STEP_DOWNLOAD, OUTCOME_STOPPED, {}});

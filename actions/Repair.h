@@ -50,5 +50,7 @@ std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry&
 // Downloads every DESCARGAR and ACTUALIZAR line (a copy newer than the required version is
 // kept, and the line skipped), then registers every REGISTRAR line, and ends with a fresh
 // scan: AllOk when it shows OK everywhere, else NeedsAction with a STEP_STATUS line for
-// each line left; Stopped as soon as the user stops.
-TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl);
+// each line left; Stopped as soon as the user stops. Each download runs every check the
+// download button's does, the publisher's signature under `publisherKey` included.
+TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl,
+                        const std::string& publisherKey = {});

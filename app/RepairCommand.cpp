@@ -69,13 +69,12 @@ public:
     void DisableForAction() override {}
     void ShowTransferDisplay() override {}
     bool Transfer(const std::string& url, const std::string& file) override {
-        if (ConsoleStop) return false;
-        TTransfer transfer(this);
-        FTransfer = &transfer;
-        const bool stored = DownloadFile(transfer, url, file);
-        FTransfer = nullptr;
-        return stored;
+        return Run(DownloadFile, url, file);
     }
+    bool TransferSignature(const std::string& url, const std::string& file) override {
+        return Run(DownloadSignatureFile, url, file);
+    }
+    bool ServerUnproven() override { return FServerUnproven; }
     void SetPathField(const std::string&) override {}
     void HideTransferDisplay() override {}
     void EnableAfterAction() override {}
@@ -89,7 +88,20 @@ public:
     }
 
 private:
+    bool Run(bool (*fetch)(TTransfer&, const std::string&, const std::string&),
+             const std::string& url, const std::string& file) {
+        FServerUnproven = false;
+        if (ConsoleStop) return false;
+        TTransfer transfer(this);
+        FTransfer = &transfer;
+        const bool stored = fetch(transfer, url, file);
+        FTransfer = nullptr;
+        FServerUnproven = transfer.ServerUnproven();
+        return stored;
+    }
+
     TTransfer* FTransfer = nullptr;
+    bool FServerUnproven = false;
 };
 
 class TSilentHost final : public TRepairHost {
@@ -135,7 +147,7 @@ int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
         AttachConsole(ATTACH_PARENT_PROCESS);
         SetConsoleCtrlHandler(OnConsoleStop, TRUE);
         TSilentHost host(log);
-        return ExitCodeOf(RunRepair(WindowsPlatform(), host, LIBRARY_BASE_URL));
+        return ExitCodeOf(RunRepair(WindowsPlatform(), host, LIBRARY_BASE_URL, PublisherKey()));
     }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);

@@ -47,7 +47,8 @@ TRepairResult TfGeneral::Repair(const std::function<void(const TRepairStep&)>& l
     FStopPressed = false;
     TWindowRepairHost host(*this, display, FStopPressed, log);
     PumpMessages();
-    const TRepairResult result = RunRepair(WindowsPlatform(), host, LIBRARY_BASE_URL);
+    const TRepairResult result =
+        RunRepair(WindowsPlatform(), host, LIBRARY_BASE_URL, PublisherKey());
     FClosedDuringRepair = display.CloseRequested();
     return result;
 }

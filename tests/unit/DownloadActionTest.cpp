@@ -78,6 +78,12 @@ struct TScriptedUi : TDownloadUi {
     void RefreshList() override { Log.push_back("refresh"); }
     void EnableAfterAction() override { Log.push_back("enable"); }
     bool CloseRequested() override { return Closing; }
+    // These cases run without a publisher key: no signature is ever fetched.
+    bool TransferSignature(const std::string& url, const std::string&) override {
+        ADD_FAILURE() << "unexpected signature transfer: " << url;
+        return false;
+    }
+    bool ServerUnproven() override { return false; }
 };
 
 // One step of a case's machine, set up before the action runs.
