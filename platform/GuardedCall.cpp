@@ -100,7 +100,6 @@ __attribute__((noinline)) bool GuardedCall(TLibraryEntryFn entry, HRESULT* resul
     RtlCaptureContext(&GuardResume);
     if (!GuardFaulted) {
         *result = entry();
-        __asm__ __volatile__("" ::: "memory");
         return true;
     }
     *faultCode = GuardCode;
