@@ -4,17 +4,27 @@
 
 namespace {
 
-constexpr uint16_t MACHINE_I386 = 0x014C;
 constexpr uint16_t FILE_EXECUTABLE_IMAGE = 0x0002;
 constexpr uint16_t FILE_DLL = 0x2000;
-constexpr uint16_t OPTIONAL_PE32 = 0x010B;
 constexpr uint64_t FILE_HEADER_SIZE = 20;
 constexpr uint64_t SECTION_HEADER_SIZE = 40;
-constexpr uint64_t SIZE_OF_HEADERS_AT = 60; // within the PE32 optional header
+constexpr uint64_t SIZE_OF_HEADERS_AT = 60; // within the optional header, PE32 and PE32+
 constexpr uint16_t MAX_SECTIONS = 96;       // the loader's own limit
-constexpr uint64_t DIRECTORY_COUNT_AT = 92; // NumberOfRvaAndSizes, within the PE32 header
-constexpr uint64_t DIRECTORIES_AT = 96;
 constexpr uint64_t SECURITY_DIRECTORY = 4;
+
+// What differs between the two kinds of image: the machine, the optional header's magic,
+// and where in it NumberOfRvaAndSizes and the data directories sit (PE32+ has wider fields
+// before them).
+struct TKind {
+    uint16_t Machine;
+    uint16_t OptionalMagic;
+    uint64_t DirectoryCountAt;
+    uint64_t DirectoriesAt;
+};
+constexpr TKind KindOf(TLibraryMachine machine) {
+    return machine == TLibraryMachine::Amd64 ? TKind{0x8664, 0x020B, 108, 112}
+                                             : TKind{0x014C, 0x010B, 92, 96};
+}
 
 bool Has(std::string_view bytes, uint64_t offset, uint64_t length) {
     return offset <= bytes.size() && length <= bytes.size() - offset;
@@ -29,7 +39,8 @@ uint32_t U32(std::string_view b, uint64_t at) {
 
 } // namespace
 
-TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize) {
+TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize, TLibraryMachine machine) {
+    const TKind kind = KindOf(machine);
     if (head.size() > fileSize) head = head.substr(0, static_cast<std::size_t>(fileSize));
     if (!Has(head, 0, 64) || head[0] != 'M' || head[1] != 'Z') return TImageVerdict::NoMzHeader;
     const uint64_t pe = U32(head, 0x3C);
@@ -37,7 +48,7 @@ TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize) {
     if (head.substr(static_cast<std::size_t>(pe), 4) != std::string_view("PE\0\0", 4))
         return TImageVerdict::NoPeSignature;
     const uint64_t fileHeader = pe + 4;
-    if (U16(head, fileHeader) != MACHINE_I386) return TImageVerdict::NotI386;
+    if (U16(head, fileHeader) != kind.Machine) return TImageVerdict::OtherMachine;
     const uint16_t sections = U16(head, fileHeader + 2);
     const uint16_t optionalSize = U16(head, fileHeader + 16);
     const uint16_t characteristics = U16(head, fileHeader + 18);
@@ -45,7 +56,7 @@ TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize) {
     const uint64_t optional = fileHeader + FILE_HEADER_SIZE;
     if (optionalSize < SIZE_OF_HEADERS_AT + 4) return TImageVerdict::NotPe32;
     if (!Has(head, optional, optionalSize)) return TImageVerdict::Truncated;
-    if (U16(head, optional) != OPTIONAL_PE32) return TImageVerdict::NotPe32;
+    if (U16(head, optional) != kind.OptionalMagic) return TImageVerdict::NotPe32;
     if ((characteristics & FILE_DLL) == 0 || (characteristics & FILE_EXECUTABLE_IMAGE) == 0)
         return TImageVerdict::NotDll;
 
@@ -62,7 +73,8 @@ TImageVerdict CheckLibraryImage(std::string_view head, uint64_t fileSize) {
     return TImageVerdict::Library;
 }
 
-bool HasSignatureDirectory(std::string_view head) {
+bool HasSignatureDirectory(std::string_view head, TLibraryMachine machine) {
+    const TKind kind = KindOf(machine);
     if (!Has(head, 0, 64) || head[0] != 'M' || head[1] != 'Z') return false;
     const uint64_t pe = U32(head, 0x3C);
     if (!Has(head, pe, 4 + FILE_HEADER_SIZE) ||
@@ -70,10 +82,10 @@ bool HasSignatureDirectory(std::string_view head) {
         return false;
     const uint64_t optional = pe + 4 + FILE_HEADER_SIZE;
     const uint16_t optionalSize = U16(head, pe + 4 + 16);
-    const uint64_t entry = DIRECTORIES_AT + SECURITY_DIRECTORY * 8;
+    const uint64_t entry = kind.DirectoriesAt + SECURITY_DIRECTORY * 8;
     if (optionalSize < entry + 8 || !Has(head, optional, entry + 8) ||
-        U16(head, optional) != OPTIONAL_PE32 ||
-        U32(head, optional + DIRECTORY_COUNT_AT) <= SECURITY_DIRECTORY)
+        U16(head, optional) != kind.OptionalMagic ||
+        U32(head, optional + kind.DirectoryCountAt) <= SECURITY_DIRECTORY)
         return false;
     return U32(head, optional + entry) != 0 && U32(head, optional + entry + 4) != 0;
 }

@@ -1,9 +1,14 @@
-// The crash guard. MinGW g++ has no __try/__except, so the guard links an exception
+// The crash guard. MinGW g++ has no __try/__except. On i386 the guard links an exception
 // registration record into the thread's handler chain (fs:0) by hand, and its handler
-// jumps back with longjmp; msvcrt's longjmp unwinds the frames in between.
+// jumps back with longjmp; msvcrt's longjmp unwinds the frames in between. On x86_64 (the
+// 64-bit test build) there is no such chain: the guard's own frame names a handler in its
+// unwind data, which the system consults only for exceptions no inner frame handled, and
+// that handler resumes the guard from a context captured just before the call.
 #include "platform/GuardedCall.h"
 
 #include <csetjmp>
+
+#if defined(__i386__)
 
 namespace {
 
@@ -57,3 +62,50 @@ __attribute__((noinline)) bool GuardedCall(TLibraryEntryFn entry, HRESULT* resul
     GuardJump = outer;
     return !faulted;
 }
+
+#elif defined(__x86_64__)
+
+namespace {
+
+// One guarded call at a time (one thread): where a caught exception resumes, and what it was.
+CONTEXT GuardResume;
+volatile DWORD GuardCode = 0;
+volatile bool GuardFaulted = false;
+
+} // namespace
+
+// Named by GuardedCall's unwind data (.seh_handler ... @except): the system calls it while
+// dispatching an exception that every frame below the guard passed on, exactly what would
+// otherwise leave the library's entry.
+extern "C" EXCEPTION_DISPOSITION KestrovaGuardHandler(EXCEPTION_RECORD* record, void*,
+                                                      CONTEXT* context, void*) {
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
+    GuardCode = record->ExceptionCode;
+    GuardFaulted = true;
+    // Execution continues in the guard, not at the faulting instruction, so a raiser's
+    // "noncontinuable" does not apply to where it goes on.
+    record->ExceptionFlags &= ~static_cast<DWORD>(EXCEPTION_NONCONTINUABLE);
+    *context = GuardResume;
+    return ExceptionContinueExecution;
+}
+
+// Plain C-like code only: a caught exception skips whatever the library's frames held, and
+// this function must need no C++ unwind data of its own (its handler slot is taken).
+__attribute__((noinline)) bool GuardedCall(TLibraryEntryFn entry, HRESULT* result,
+                                           DWORD* faultCode) {
+    __asm__ __volatile__(".seh_handler KestrovaGuardHandler, @except" ::: "memory");
+    GuardFaulted = false;
+    // Returns a second time, with GuardFaulted set, when the handler resumes here.
+    RtlCaptureContext(&GuardResume);
+    if (!GuardFaulted) {
+        *result = entry();
+        return true;
+    }
+    *faultCode = GuardCode;
+    return false;
+}
+
+#else
+#error "GuardedCall: no crash guard for this processor"
+#endif

@@ -13,6 +13,7 @@ have_cmd cmake || need+=(cmake)
 have_cmd g++ || need+=(g++)
 have_cmd python3 || need+=(python3)
 have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64) # the 64-bit test build
 have_pkg libgtest-dev || need+=(libgtest-dev)
 have_pkg googletest || need+=(googletest)
 have_pkg wine || need+=(wine)

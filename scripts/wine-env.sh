@@ -8,6 +8,18 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=C.UTF-8
 
+# The Wine loader the prefix functions below start: the wine launcher, or wine64 itself for
+# the 64-bit test build (kestrova_use_wine64), which must not depend on Wine's 32-bit side.
+KESTROVA_WINE=wine
+KESTROVA_WINE64=/usr/lib/wine/wine64
+
+# kestrova_use_wine64: from here on prefixes are made and started with wine64, which also
+# starts their child processes.
+kestrova_use_wine64() {
+    KESTROVA_WINE=$KESTROVA_WINE64
+    export WINELOADER=$KESTROVA_WINE64
+}
+
 # kestrova_runs_32bit: true when this machine can run Wine's 32-bit side. Our program is
 # 32-bit, and this Wine runs 32-bit Windows programs in a 32-bit Linux process, also in a
 # 64-bit prefix; a kernel booted with its 32-bit emulation off refuses those ("Exec format
@@ -26,7 +38,7 @@ kestrova_prefix() {
     rm -rf "$dir"
     mkdir -p "$(dirname "$dir")"
     echo "wine: making a $arch prefix in $dir"
-    WINEPREFIX=$dir WINEARCH=$arch wineboot -i >/dev/null 2>&1
+    WINEPREFIX=$dir WINEARCH=$arch "$KESTROVA_WINE" wineboot -i >/dev/null 2>&1
     WINEPREFIX=$dir wineserver -w
     touch "$dir/.kestrova-ready"
     kestrova_fonts "$dir"
@@ -54,7 +66,7 @@ kestrova_wineserver() {
     # The prefix's first Wine program starts its background services, which inherit that
     # program's output: under ctest they would hold the test-listing pipe open until the
     # listing times out. Start them here, detached from any pipe.
-    WINEPREFIX=$dir wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    WINEPREFIX=$dir "$KESTROVA_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # kestrova_xvfb: starts Xvfb on a free display and exports DISPLAY.

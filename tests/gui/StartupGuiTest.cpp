@@ -177,7 +177,7 @@ TEST(Startup, LabelsTheOperatingSystemWineImitates) {
         {"win10", "Windows 8"},
     };
     for (const auto& c : cases) {
-        if (kestrova_test::InWin64Prefix() && std::string(c.WineVersion) == "winxp")
+        if (kestrova_test::In64BitPrefix() && std::string(c.WineVersion) == "winxp")
             continue; // Wine offers no 64-bit Windows XP
         TScopedWineVersion version(c.WineVersion);
         TScenario machine;

@@ -2,6 +2,7 @@
 // every change to the prefix has a matching undo in a destructor.
 #include "tests/support/WineSupport.h"
 
+#include "platform/GuardedCall.h"
 #include "platform/Handles.h"
 
 #include <csetjmp>
@@ -73,6 +74,10 @@ std::string Arch() {
 
 bool InWin64Prefix() {
     return Arch() == "win64";
+}
+
+bool In64BitPrefix() {
+    return Arch() != "win32";
 }
 
 std::string StandInPath(const std::string& variant, const std::string& name) {
@@ -331,6 +336,8 @@ HRESULT CallRegistrationEntry(const std::string& library, const char* entry) {
     return call();
 }
 
+#if defined(__i386__)
+
 namespace {
 
 // MinGW has no __try: a hand-made SEH frame on the stack whose handler jumps back to a
@@ -374,6 +381,23 @@ DWORD CallRegistrationEntryGuarded(const std::string& library, const char* entry
     asm volatile("movl %0, %%fs:0" : : "r"(previous) : "memory");
     return GuardCode; // the module is still loaded after a fault; freed by its owner now
 }
+
+#else
+
+// x64 has no handler chain to link a frame into; the program's own guard is the means there.
+DWORD CallRegistrationEntryGuarded(const std::string& library, const char* entry, HRESULT* result) {
+    TModule module(LoadLibraryA(library.c_str()));
+    if (!module) Fail("LoadLibraryA " + library);
+    const auto call = reinterpret_cast<TLibraryEntryFn>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));
+    if (call == nullptr) Fail(std::string("GetProcAddress ") + entry);
+    HRESULT returned = S_OK;
+    DWORD code = 0;
+    if (GuardedCall(call, &returned, &code) && result != nullptr) *result = returned;
+    return code;
+}
+
+#endif
 
 TProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};

@@ -19,9 +19,13 @@ std::string WinePath(const std::string& unixPath);
 // Environment variable `name`, "" when unset.
 std::string Env(const char* name);
 
-// "win32" or "win64": the prefix this test runs in (env KESTROVA_ARCH, default "win32").
+// "win32", "win64" or "x64": the prefix this test runs in (env KESTROVA_ARCH, default
+// "win32"); x64 is the 64-bit test build's own win64 prefix.
 std::string Arch();
+// True for our 32-bit process in a 64-bit prefix, under WOW64 (not for a 64-bit process).
 bool InWin64Prefix();
+// True in any 64-bit prefix, whichever kind of process this is.
+bool In64BitPrefix();
 
 // The Wine path of a stand-in library: <KESTROVA_STANDINS>/<variant>/<name>, variant one
 // of good, outdated, noversion, fails, crash, text (every catalogue name), category
@@ -30,7 +34,7 @@ bool InWin64Prefix();
 // Throws when KESTROVA_STANDINS is unset.
 std::string StandInPath(const std::string& variant, const std::string& name);
 
-// GetSystemDirectoryA of this (32-bit) process: syswow64's contents in a win64 prefix.
+// GetSystemDirectoryA of this process: syswow64's contents for a 32-bit one in a win64 prefix.
 std::string SystemDirectory();
 
 // The 64-bit system folder of a win64 prefix, reached through Z: so no redirection

@@ -1,5 +1,5 @@
 // The check that decides whether a stored download may replace a working copy: a table of
-// images, each one fault away from a good 32-bit library.
+// images, each one fault away from a good 32-bit library, and the machine rule.
 #include "actions/LibraryImage.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +44,16 @@ std::string GoodImage() {
     return b;
 }
 
+// The same library built for x64: AMD64 machine, PE32+ optional header (the size field and
+// the sections stay where they are, the optional header keeps its size).
+std::string GoodAmd64Image() {
+    std::string b = GoodImage();
+    Put16(b, PE_AT + 4, 0x8664);
+    Put16(b, PE_AT + 22, 0x2022); // DLL | LARGE_ADDRESS_AWARE | EXECUTABLE_IMAGE
+    Put16(b, OPTIONAL_AT, 0x020B);
+    return b;
+}
+
 } // namespace
 
 TEST(LibraryImage, AcceptsOnlyCompleteI386Libraries) {
@@ -75,7 +85,7 @@ TEST(LibraryImage, AcceptsOnlyCompleteI386Libraries) {
         {"no PE signature", [](std::string& b, uint64_t&) { b[PE_AT + 2] = 'X'; },
          TImageVerdict::NoPeSignature},
         {"64-bit machine", [](std::string& b, uint64_t&) { Put16(b, PE_AT + 4, 0x8664); },
-         TImageVerdict::NotI386},
+         TImageVerdict::OtherMachine},
         {"PE32+ optional header", [](std::string& b, uint64_t&) { Put16(b, OPTIONAL_AT, 0x020B); },
          TImageVerdict::NotPe32},
         {"no optional header", [](std::string& b, uint64_t&) { Put16(b, PE_AT + 20, 0); },
@@ -109,6 +119,30 @@ TEST(LibraryImage, AcceptsOnlyCompleteI386Libraries) {
         c.fault(bytes, size);
         EXPECT_EQ(CheckLibraryImage(bytes, size), c.verdict) << c.what;
     }
+}
+
+TEST(LibraryImage, AcceptsOnlyTheRunningProgramsMachine) {
+    // The program (i386) never takes a 64-bit library: native builds judge with its rule.
+    const std::string amd64 = GoodAmd64Image(), i386 = GoodImage();
+    std::string pe32Amd64 = GoodImage();
+    Put16(pe32Amd64, PE_AT + 4, 0x8664);
+    const struct {
+        const char* what;
+        const std::string& bytes;
+        TLibraryMachine machine;
+        TImageVerdict verdict;
+    } cases[] = {
+        {"x64 library, the program's rule", amd64, OWN_MACHINE, TImageVerdict::OtherMachine},
+        {"x64 library, the 64-bit build's rule", amd64, TLibraryMachine::Amd64,
+         TImageVerdict::Library},
+        {"i386 library, the 64-bit build's rule", i386, TLibraryMachine::Amd64,
+         TImageVerdict::OtherMachine},
+        {"AMD64 machine with a PE32 header", pe32Amd64, TLibraryMachine::Amd64,
+         TImageVerdict::NotPe32},
+    };
+    static_assert(OWN_MACHINE == TLibraryMachine::I386);
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckLibraryImage(c.bytes, c.bytes.size(), c.machine), c.verdict) << c.what;
 }
 
 TEST(LibraryImage, NeverReadsPastTheBytesGiven) {
@@ -158,4 +192,10 @@ TEST(LibraryImage, SeesWhetherASignatureIsThereToCheck) {
         c.change(bytes);
         EXPECT_EQ(HasSignatureDirectory(bytes), c.present) << c.what;
     }
+    // PE32+ keeps its directories 16 bytes further on.
+    std::string amd64 = GoodAmd64Image();
+    Put32(amd64, COUNT_AT + 16, 16);
+    Put32(amd64, SECURITY_AT + 16, 0x600), Put32(amd64, SECURITY_AT + 20, 0x80);
+    EXPECT_TRUE(HasSignatureDirectory(amd64, TLibraryMachine::Amd64));
+    EXPECT_FALSE(HasSignatureDirectory(amd64, TLibraryMachine::I386));
 }
