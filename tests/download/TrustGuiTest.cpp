@@ -73,7 +73,8 @@ TEST_F(TrustedDownload, ARedirectAwayFromHttpsIsRefusedAndChangesNothing) {
         "MSINET.OCX", "redirect",
         "&to=" + kestrova_test::OtherServerBase(kestrova_test::TOtherServer::PlainHttp) +
             "MSINET.OCX");
-    auto app = Download();
+    auto app = Start();
+    Download(*app);
     Answer(*app, "No se pudo comprobar la identidad del servidor de librerías localhost. No se "
                  "ha descargado MSINET.OCX.");
     EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
@@ -89,7 +90,8 @@ TEST_F(TrustedDownload, WithThePublisherKeyAMissingSignatureRefusesIt) {
         GTEST_SKIP() << "the program carries no publisher key";
     kestrova_test::SetServerMode("MSINET.OCX", "ok", "&source=signed-a/MSINET.OCX");
     kestrova_test::SetServerMode("MSINET.OCX.SIG", "missing");
-    auto app = Download();
+    auto app = Start();
+    Download(*app);
     Answer(*app, "La librería MSINET.OCX descargada no lleva la firma del editor de Kestrova. No "
                  "se ha instalado.");
     EXPECT_TRUE(app->NoMessageBoxWithin(500)) << "nothing may be registered";
