@@ -28,7 +28,9 @@ std::string GetFileVersionString(TPlatform& platform, const std::string& file) {
     return parts ? FormatVersion(*parts) : std::string("0.0.0.0");
 }
 
-std::string GetSystemDir(TPlatform& platform) { return platform.SystemDirectory(); }
+std::string GetSystemDir(TPlatform& platform) {
+    return platform.SystemDirectory();
+}
 
 std::string LocateLibraryFile(TPlatform& platform, const std::string& name, bool systemOnly) {
     if (!systemOnly) {
@@ -92,5 +94,6 @@ void ScanLibraries(TPlatform& platform, std::vector<std::string>& list) {
     const std::vector<std::string> knownDlls = platform.KnownDlls();
     for (TLibraryEntry& entry : Libraries)
         DetectLibrary(platform, entry, IsKnownDll(knownDlls, entry.Name.str()));
-    for (TLibraryEntry& entry : Libraries) list.push_back(StatusPass(entry));
+    for (TLibraryEntry& entry : Libraries)
+        list.push_back(StatusPass(entry));
 }
