@@ -4,6 +4,7 @@
 
 #include "actions/DownloadAction.h"
 #include "actions/DownloadFile.h"
+#include "tests/support/QuietDownloadUi.h"
 
 #include <deque>
 #include <string>
@@ -11,7 +12,7 @@
 
 namespace kestrova_test {
 
-struct TRealTransferUi : TDownloadUi {
+struct TRealTransferUi : TQuietDownloadUi {
     std::deque<bool> Answers; // a question beyond them is answered No
     std::vector<std::string> Messages;
     bool Unproven = false;
@@ -29,14 +30,6 @@ struct TRealTransferUi : TDownloadUi {
         return Run(DownloadSignatureFile, url, file);
     }
     bool ServerUnproven() override { return Unproven; }
-    void DisableForAction() override {}
-    void ShowTransferDisplay() override {}
-    void PumpMessages() override {}
-    void SetPathField(const std::string&) override {}
-    void HideTransferDisplay() override {}
-    void RefreshList() override {}
-    void EnableAfterAction() override {}
-    bool CloseRequested() override { return false; }
 
 private:
     bool Run(bool (*fetch)(TTransfer&, const std::string&, const std::string&),

@@ -5,6 +5,7 @@
 #include "actions/OriginChecks.h"
 
 #include "FakePlatform.h"
+#include "tests/support/QuietDownloadUi.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ std::string Older(const std::string& arrived, const std::string& required) {
 enum class TSig { Good, OtherName, OtherKey, Missing, Unproven };
 
 // A transfer layer that stores what the case says, and records what was fetched.
-struct TWireUi : TDownloadUi {
+struct TWireUi : TQuietDownloadUi {
     TFakePlatform& P;
     bool LibraryUnproven = false;
     std::optional<TVersionParts> Version;
@@ -62,14 +63,6 @@ struct TWireUi : TDownloadUi {
     bool ServerUnproven() override { return Unproven; }
     bool Confirm(const std::string&) override { return true; }
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-    void DisableForAction() override {}
-    void ShowTransferDisplay() override {}
-    void PumpMessages() override {}
-    void SetPathField(const std::string&) override {}
-    void HideTransferDisplay() override {}
-    void RefreshList() override {}
-    void EnableAfterAction() override {}
-    bool CloseRequested() override { return false; }
 };
 
 struct TCase {

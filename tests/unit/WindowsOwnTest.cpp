@@ -6,6 +6,7 @@
 #include "inventory/Scan.h"
 
 #include "FakePlatform.h"
+#include "tests/support/QuietDownloadUi.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ const std::string Sys = "C:\\WINDOWS\\system32";
 const std::string Cur = "C:\\Program Files\\Client";
 
 // The download's side of the window, written down; every question is answered No.
-struct TRecordingUi : TDownloadUi {
+struct TRecordingUi : TQuietDownloadUi {
     std::vector<std::string> Log;
     bool Confirm(const std::string& text) override {
         Log.push_back("ask " + text);
@@ -29,17 +30,10 @@ struct TRecordingUi : TDownloadUi {
     }
     void ShowMessage(const std::string& text) override { Log.push_back("say " + text); }
     void DisableForAction() override { Log.push_back("disable"); }
-    void ShowTransferDisplay() override {}
     bool Transfer(const std::string&, const std::string& file) override {
         Log.push_back("get " + file);
         return false;
     }
-    void PumpMessages() override {}
-    void SetPathField(const std::string&) override {}
-    void HideTransferDisplay() override {}
-    void RefreshList() override {}
-    void EnableAfterAction() override {}
-    bool CloseRequested() override { return false; }
     bool ServerUnproven() override { return false; }
     bool TransferSignature(const std::string&, const std::string& file) override {
         Log.push_back("get " + file);
