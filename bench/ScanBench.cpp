@@ -247,8 +247,9 @@ int main(int argc, char** argv) {
             }
         }
 
-        std::printf("full scan on a crafted machine (%s prefix), %d interleaved runs each\n",
-                    Env("KESTROVA_ARCH").empty() ? "win32" : Env("KESTROVA_ARCH").c_str(), runs);
+        // The build goes with every figure: the x64 test build's are not the program's.
+        std::printf("full scan on a crafted machine (%s, %s prefix), %d interleaved runs each\n",
+                    sizeof(void*) == 8 ? "x64 test build" : "32-bit program", Arch().c_str(), runs);
         std::printf("  lines:");
         for (const auto& [status, n] : statuses) // the status words without their 0xA1
             std::printf("  %d x %s", n, status.substr(status.find('\xA1') + 1).c_str());
