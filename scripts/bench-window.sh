@@ -7,28 +7,27 @@
 #              (what drawing this window takes at the least); peak working set of each.
 #   register   "register all" over the 29 located stand-ins, against 29 runs of
 #              "wine regsvr32 /s" on the same files (goal: at most a tenth of their time).
-#   size       Kestrova.exe's size (goal: at most 280 KB) and the DLLs it imports.
+#   size       Kestrova.exe's size (goal: at most 280 KB) and the DLLs it imports: always the
+#              32-bit program's, which builds on any machine and is only read.
+#   KESTROVA_HARNESS     the build measured (scripts/bench-env.sh): 32 or 64
 #   KESTROVA_BUILD_ROOT  build root (default: build); KESTROVA_BENCH_RUNS (default: 9)
 # Everything it starts is ended by PID when it returns.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=$(realpath -m "${KESTROVA_BUILD_ROOT:-build}")/mingw
+source scripts/bench-env.sh
+build=$bench_tree
 runs=${KESTROVA_BENCH_RUNS:-9}
 
-bash scripts/setup.sh
-cmake --preset mingw -B "$build" >/dev/null
-cmake --build "$build" -j 2 --target Kestrova bench_minimal_window bench_startup_probe \
-    bench_bare_form bench_register_all kestrova_standins >/dev/null
+bench_build Kestrova bench_minimal_window bench_startup_probe bench_bare_form \
+    bench_register_all kestrova_standins
+program=$bench_root/mingw/app/Kestrova.exe
+[ "$bench_harness" = 32 ] || bench_build_preset mingw Kestrova
 
-source scripts/wine-env.sh
-trap kestrova_cleanup EXIT
 prefix=$build/wine/bench-window
 rm -rf "$prefix" # a fresh registry: nothing registered by an earlier run
-kestrova_prefix "$prefix" win32
 kestrova_xvfb
-kestrova_wineserver "$prefix"
+bench_prefix "$prefix" "$bench_arch" # Wine's own services up before timing
 export WINEPREFIX=$prefix
-wine cmd /c exit >/dev/null 2>&1 </dev/null # Wine's own services up before timing
 
 folder=$build/bench-window-folder
 rm -rf "$folder"
@@ -38,56 +37,84 @@ cd "$folder"
 
 minimum() { python3 -c 'import sys; print(f"{min(float(x) for x in sys.argv[1:]):.1f}")' "$@"; }
 median() { python3 -c 'import sys,statistics; v=[float(x) for x in sys.argv[1:]]; print(f"{statistics.median(v):.1f}")' "$@"; }
+ratio() { python3 -c "print(f'{$1/$2:.2f}')"; }
 column() { awk -v c="$1" '{print $c}'; }
 
-echo "== start-up ($runs runs each, alternating; 29 stand-ins in the current directory)"
-k_ms=() k_kb=() b_ms=() b_kb=() f_ms=() f_kb=()
-for i in $(seq 1 "$runs"); do
-    read -r ms kb < <(wine "$build/bench/window/bench_startup_probe.exe" TfGeneral \
-        "$(winepath -w "$build/app/Kestrova.exe")" 1 2>/dev/null | tr -d '\r')
-    k_ms+=("$ms") k_kb+=("$kb")
-    read -r ms kb < <(wine "$build/bench/window/bench_startup_probe.exe" KestrovaBaseline \
-        "$(winepath -w "$build/bench/window/bench_minimal_window.exe")" 1 2>/dev/null | tr -d '\r')
-    b_ms+=("$ms") b_kb+=("$kb")
-    read -r ms kb < <(wine "$build/bench/window/bench_startup_probe.exe" KestrovaBareForm \
-        "$(winepath -w "$build/bench/window/bench_bare_form.exe")" 1 2>/dev/null | tr -d '\r')
-    f_ms+=("$ms") f_kb+=("$kb")
-done
-km=$(median "${k_ms[@]}") bm=$(median "${b_ms[@]}") fm=$(median "${f_ms[@]}")
-kk=$(median "${k_kb[@]}") bk=$(median "${b_kb[@]}") fk=$(median "${f_kb[@]}")
-kmin=$(minimum "${k_ms[@]}") bmin=$(minimum "${b_ms[@]}") fmin=$(minimum "${f_ms[@]}")
-ratio() { python3 -c "print(f'{$1/$2:.2f}')"; }
-printf '%-22s %10s %10s %10s   %s\n' "" "Kestrova" "baseline" "bare form" "ratios (baseline goal <= 1.1)"
-printf '%-22s %10s %10s %10s   %s / %s\n' "start-up ms (median)" "$km" "$bm" "$fm" \
-    "$(ratio "$km" "$bm")" "$(ratio "$km" "$fm")"
-printf '%-22s %10s %10s %10s   %s / %s (the least disturbed runs)\n' "start-up ms (minimum)" \
-    "$kmin" "$bmin" "$fmin" "$(ratio "$kmin" "$bmin")" "$(ratio "$kmin" "$fmin")"
-printf '%-22s %10s %10s %10s   %s / %s (goal <= 1.15)\n' "peak working set KiB" "$kk" "$bk" "$fk" \
-    "$(ratio "$kk" "$bk")" "$(ratio "$kk" "$fk")"
-echo "   Kestrova runs:  ${k_ms[*]}"
-echo "   baseline runs:  ${b_ms[*]}"
-echo "   bare form runs: ${f_ms[*]}"
+# startup_row LABEL STATISTIC NOTE RUNS...: STATISTIC (median or minimum) of each program's
+# RUNS (one word of figures per program), then the first one's ratio to each of the others.
+startup_row() {
+    local label=$1 statistic=$2 note=$3 values=() runs_of ratios i
+    shift 3
+    for runs_of in "$@"; do
+        values+=("$($statistic $runs_of)")
+    done
+    ratios=$(ratio "${values[0]}" "${values[1]}")
+    for i in "${!values[@]}"; do
+        [ "$i" -lt 2 ] || ratios+=" / $(ratio "${values[0]}" "${values[i]}")"
+    done
+    printf '%-22s' "$label"
+    printf ' %10s' "${values[@]}"
+    printf '   %s%s\n' "$ratios" "$note"
+}
+
+# startup TITLE NAME CLASS PROGRAM [NAME CLASS PROGRAM]...: each PROGRAM started RUNS times,
+# in turn, timed by the probe from its start until its window of CLASS is drawn with 29
+# lines. Prints, under a heading that adds TITLE when there is one, the median and the least
+# disturbed start-up of each, its peak working set, and the first program's ratios to each
+# of the others (the goals are against the second). Another comparison (another prefix
+# setting, another program) is one more call.
+startup() {
+    local title=$1 names=() classes=() programs=() ms=() kb=() i t k
+    shift
+    while [ $# -gt 0 ]; do
+        names+=("$1") classes+=("$2") programs+=("$3")
+        shift 3
+    done
+    echo "== start-up${title:+, $title} ($runs runs each, alternating; 29 stand-ins in the current directory)"
+    for _ in $(seq 1 "$runs"); do
+        for i in "${!names[@]}"; do
+            read -r t k < <("$KESTROVA_WINE" "$build/bench/window/bench_startup_probe.exe" \
+                "${classes[i]}" "$(bench_winpath "${programs[i]}")" 1 2>/dev/null | tr -d '\r')
+            ms[i]+=" $t" kb[i]+=" $k"
+        done
+    done
+    printf '%-22s' "$bench_build"
+    printf ' %10s' "${names[@]}"
+    printf '   ratios (%s goal <= 1.1)\n' "${names[1]}"
+    startup_row "start-up ms (median)" median "" "${ms[@]}"
+    startup_row "start-up ms (minimum)" minimum " (the least disturbed runs)" "${ms[@]}"
+    startup_row "peak working set KiB" median " (goal <= 1.15)" "${kb[@]}"
+    for i in "${!names[@]}"; do
+        printf '   %-15s %s\n' "${names[i]} runs:" "${ms[i]# }"
+    done
+}
+
+startup "" \
+    Kestrova TfGeneral "$build/app/Kestrova.exe" \
+    baseline KestrovaBaseline "$build/bench/window/bench_minimal_window.exe" \
+    "bare form" KestrovaBareForm "$build/bench/window/bench_bare_form.exe"
 
 echo "== register all (29 located stand-ins)"
-mapfile -t ours < <(wine "$build/bench/window/bench_register_all.exe" "$runs" 2>/dev/null | tr -d '\r')
+mapfile -t ours < <("$KESTROVA_WINE" "$build/bench/window/bench_register_all.exe" "$runs" \
+    2>/dev/null | tr -d '\r')
 registered=$(printf '%s\n' "${ours[@]}" | column 2 | head -1)
 om=$(median $(printf '%s\n' "${ours[@]}" | column 1))
 reg_runs=()
 for i in 1 2 3; do
     start=$(date +%s%N)
     for f in "$folder"/*; do
-        wine regsvr32 /s "$(winepath -w "$f")" >/dev/null 2>&1 || true
+        "$KESTROVA_WINE" regsvr32 /s "$(bench_winpath "$f")" >/dev/null 2>&1 || true
     done
     reg_runs+=("$(( ($(date +%s%N) - start) / 1000000 ))")
 done
 rm_=$(median "${reg_runs[@]}")
-printf '%-22s %12s %12s\n' "" "Kestrova" "regsvr32 x29"
+printf '%-22s %12s %12s\n' "$bench_build" "Kestrova" "regsvr32 x29"
 printf '%-22s %12s %12s   ratio %s (goal <= 0.10)\n' "register all ms" "$om" "$rm_" \
     "$(python3 -c "print(f'{$om/$rm_:.3f}')")"
 echo "   Kestrova registered $registered libraries per run; its runs: $(printf '%s\n' "${ours[@]}" | column 1 | tr '\n' ' ')"
 echo "   regsvr32 loops (ms): ${reg_runs[*]}"
 
-echo "== executable"
-size=$(stat -c %s "$build/app/Kestrova.exe")
+echo "== executable (the 32-bit program, as it is handed out)"
+size=$(stat -c %s "$program")
 printf 'Kestrova.exe %d bytes = %.1f KB (goal <= 280 KB)\n' "$size" "$(python3 -c "print($size/1024)")"
-echo "imports: $(i686-w64-mingw32-objdump -p "$build/app/Kestrova.exe" | awk '/DLL Name:/ {print $3}' | tr '\n' ' ')"
+echo "imports: $(i686-w64-mingw32-objdump -p "$program" | awk '/DLL Name:/ {print $3}' | tr '\n' ' ')"
