@@ -3,6 +3,7 @@
 // of their checks; what an action says becomes the reason in the log.
 #include "actions/Repair.h"
 
+#include "actions/OriginChecks.h"
 #include "actions/SelfRegistration.h"
 #include "inventory/Scan.h"
 #include "inventory/StatusReport.h"
@@ -60,25 +61,6 @@ private:
     TDownloadUi& FDisplay;
     std::string FMessages;
 };
-
-std::optional<TVersionParts> ParseVersion(const std::string& text) {
-    unsigned parts[4] = {};
-    std::size_t at = 0;
-    for (unsigned& part : parts) {
-        std::size_t end = text.find('.', at);
-        if (end == std::string::npos) end = text.size();
-        if (end == at || end - at > 5) return std::nullopt;
-        for (std::size_t i = at; i < end; ++i) {
-            if (text[i] < '0' || text[i] > '9') return std::nullopt;
-            part = part * 10 + static_cast<unsigned>(text[i] - '0');
-        }
-        if (part > 0xFFFF) return std::nullopt;
-        at = end + 1;
-    }
-    if (at != text.size() + 1) return std::nullopt;
-    return TVersionParts{static_cast<uint16_t>(parts[0]), static_cast<uint16_t>(parts[1]),
-                         static_cast<uint16_t>(parts[2]), static_cast<uint16_t>(parts[3])};
-}
 
 bool Newer(const TVersionParts& a, const TVersionParts& b) {
     return std::tie(a.Major, a.Minor, a.Release, a.Build) >
