@@ -1,7 +1,9 @@
 // The download action's steps. Agreeing to replace a copy does not delete it: the action
 // only checks that it could be removed, and a new copy takes its place in one rename after
 // it has arrived complete and passed every check of its origin and version, so a failed,
-// stopped or refused transfer changes nothing.
+// stopped or refused transfer changes nothing. The user's stop is asked for before each
+// transfer and again just before the rename: a stop heard between two steps, where no
+// transfer is there to abort, changes nothing either.
 #include "actions/DownloadAction.h"
 
 #include "actions/OriginChecks.h"
@@ -9,6 +11,8 @@
 #include "actions/SignerContinuity.h"
 #include "inventory/Scan.h"
 #include "inventory/WindowsOwn.h"
+
+#include <vector>
 
 namespace {
 
@@ -29,37 +33,10 @@ std::optional<TSignature> SignatureOfCopy(TPlatform& platform, const std::string
     return ReadSignature(platform, path);
 }
 
-} // namespace
-
-bool IsFolderWritable(TPlatform& platform, const std::string& dir) {
-    std::string probe = dir;
-    if (probe.empty() || probe.back() != '\\') probe += '\\';
-    return platform.ProbeCreateFile(probe + "temp.chk");
-}
-
-std::string TransferFileFor(const std::string& target) {
-    return target + ".part";
-}
-
-TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
-                                  const TTransferCounts& counts) {
-    const auto head = platform.ReadFileHead(file, LIBRARY_IMAGE_HEAD);
-    if (!head) return TImageVerdict::NoMzHeader;
-    // A connection closed early can still end "successfully" at the HTTP layer.
-    if (counts.Maximum != 0 && head->Size != counts.Maximum) return TImageVerdict::Truncated;
-    return CheckLibraryImage(head->Bytes, head->Size);
-}
-
-void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
-                 const std::string& baseUrl, const std::string& publisherKey) {
-    const std::string name = entry.Name.str();
-    // Windows refuses a new copy in the system folder, and one anywhere else is never
-    // loaded: a download could only claim a repair that did not happen.
-    if (IsWindowsOwn(platform, name)) {
-        ui.ShowMessage(WindowsOwnRefusal(name));
-        return;
-    }
-    ui.DisableForAction();
+// The folder the library goes to, after the questions and fallbacks; nullopt when neither
+// folder can take it (the user has been told why).
+std::optional<std::string> ChooseFolder(TPlatform& platform, TDownloadUi& ui,
+                                        const std::string& name, bool forceHere) {
     bool blocked = false;
     std::string dir;
     // The copy the user agreed to replace: asked about once, even when the system
@@ -109,90 +86,209 @@ void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
             blocked = true;
         }
     }
+    if (blocked) return std::nullopt;
+    return dir;
+}
 
-    if (blocked) {
+// The one way out of the action, a fault inside a library's entry included: what the
+// transfers left is removed, the display hidden and the list rebuilt once the display was
+// shown (not while the window closes), and the controls enabled again.
+class TActionEnd {
+public:
+    TActionEnd(TPlatform& platform, TDownloadUi& ui) : FPlatform(platform), FUi(ui) {}
+    ~TActionEnd() {
+        if (FFinished) return;
+        // Leaving on a fault: the fault is what the user is shown, not a second one here.
+        try {
+            RemoveLeftovers();
+            Finish(false);
+        } catch (...) {
+        }
+    }
+    TActionEnd(const TActionEnd&) = delete;
+    TActionEnd& operator=(const TActionEnd&) = delete;
+
+    void DisplayShown() { FDisplayShown = true; }
+    // A file a transfer stores under until the copy is placed or refused.
+    void Leaves(const std::string& file) { FLeftovers.push_back(file); }
+    void RemoveLeftovers() {
+        for (const std::string& file : FLeftovers)
+            if (FPlatform.FileExists(file)) FPlatform.RemoveFile(file);
+        FLeftovers.clear();
+    }
+    void Finish(bool pump = true) {
+        if (FDisplayShown) {
+            const bool closing = FUi.CloseRequested();
+            if (pump && !closing) FUi.PumpMessages();
+            FUi.HideTransferDisplay();
+            if (!closing) FUi.RefreshList();
+        }
+        FUi.EnableAfterAction();
+        FFinished = true;
+    }
+
+private:
+    TPlatform& FPlatform;
+    TDownloadUi& FUi;
+    std::vector<std::string> FLeftovers;
+    bool FDisplayShown = false;
+    bool FFinished = false;
+};
+
+// What came of the transfers and the checks, for the one box that says so.
+enum class TOutcome { Placed, Stopped, Failed, NothingStored, Unproven, Refused };
+
+// The transfers of one library (and its signature) into `target` and the checks before
+// the rename, each step first asking whether the user stopped.
+class TDownloadRun {
+public:
+    TDownloadRun(TPlatform& platform, TDownloadUi& ui, TActionEnd& end, const TLibraryEntry& entry,
+                 std::string target)
+        : FPlatform(platform), FUi(ui), FEnd(end), FEntry(entry), FName(entry.Name.str()),
+          FTarget(std::move(target)) {}
+
+    TOutcome Run(const std::string& baseUrl, const std::string& publisherKey,
+                 const std::optional<TSignature>& located) {
+        // Asked before each transfer and before the rename: a stop between two steps has no
+        // transfer to abort.
+        if (Stopped()) return TOutcome::Stopped;
+        const std::string partial = TransferFileFor(FTarget);
+        FEnd.Leaves(partial);
+        const bool arrived = FUi.Transfer(baseUrl + FName, partial);
+        FUi.PumpMessages();
+        // A transfer the stop aborted failed like any other.
+        if (!arrived) return FUi.ServerUnproven() ? TOutcome::Unproven : TOutcome::Failed;
+        // A call that reported success without storing anything.
+        if (!FPlatform.FileExists(partial)) return TOutcome::NothingStored;
+
+        // The signature comes after the library, from the same server under the same rules.
+        std::string publisherSignature;
+        if (!publisherKey.empty()) {
+            if (Stopped()) return TOutcome::Stopped;
+            const std::string signatureFile = TransferFileFor(FTarget + ".sig");
+            FEnd.Leaves(signatureFile);
+            if (FUi.TransferSignature(baseUrl + FName + ".sig", signatureFile)) {
+                const auto head = FPlatform.ReadFileHead(signatureFile, SIGNATURE_FILE_LIMIT);
+                if (head && head->Size <= SIGNATURE_FILE_LIMIT) publisherSignature = head->Bytes;
+            } else if (Stopped()) {
+                return TOutcome::Stopped;
+            } else if (FUi.ServerUnproven()) {
+                return TOutcome::Unproven;
+            }
+        }
+
+        // Held from the first check until it is in place: the bytes checked are the bytes
+        // placed.
+        const std::unique_ptr<TPlatform::THeldFile> held = FPlatform.HoldFile(partial);
+        if (!held) return TOutcome::Failed;
+        if (!publisherKey.empty() &&
+            !HasPublisherSignature(FPlatform, publisherKey, FName, partial, publisherSignature))
+            return Refuse(UnsignedByPublisherMessage(FName));
+        // Read as the scan reads versions: none is 0.0.0.0.
+        std::optional<TVersionParts> replaced;
+        if (FPlatform.FileExists(FTarget))
+            replaced = GetFileVersionParts(FPlatform, FTarget).value_or(TVersionParts{});
+        if (auto refusal = RefuseRollback(
+                FName, GetFileVersionParts(FPlatform, partial).value_or(TVersionParts{}),
+                FEntry.RequiredVersion.str(), replaced))
+            return Refuse(*refusal);
+        const auto head = FPlatform.ReadFileHead(partial, LIBRARY_IMAGE_HEAD);
+        const TSignature signature =
+            ClassifySignature(head ? head->Bytes : std::string(), held->VerifySignature());
+        if (auto refusal =
+                RefuseReplacement(FName, located, SignatureOfCopy(FPlatform, FTarget), signature))
+            return Refuse(*refusal);
+        // The last moment a stop still leaves every copy as it was.
+        if (Stopped()) return TOutcome::Stopped;
+        return FPlatform.MoveFileOver(partial, FTarget) ? TOutcome::Placed : TOutcome::Failed;
+    }
+
+    // The refusal's text, after TOutcome::Refused.
+    const std::string& Refusal() const { return FRefusal; }
+
+private:
+    // The one place the action asks for the user's stop.
+    bool Stopped() { return FUi.StopRequested(); }
+    TOutcome Refuse(std::string text) {
+        FRefusal = std::move(text);
+        return TOutcome::Refused;
+    }
+
+    TPlatform& FPlatform;
+    TDownloadUi& FUi;
+    TActionEnd& FEnd;
+    const TLibraryEntry& FEntry;
+    const std::string FName;
+    const std::string FTarget;
+    std::string FRefusal;
+};
+
+} // namespace
+
+bool IsFolderWritable(TPlatform& platform, const std::string& dir) {
+    std::string probe = dir;
+    if (probe.empty() || probe.back() != '\\') probe += '\\';
+    return platform.ProbeCreateFile(probe + "temp.chk");
+}
+
+std::string TransferFileFor(const std::string& target) {
+    return target + ".part";
+}
+
+TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
+                                  const TTransferCounts& counts) {
+    const auto head = platform.ReadFileHead(file, LIBRARY_IMAGE_HEAD);
+    if (!head) return TImageVerdict::NoMzHeader;
+    // A connection closed early can still end "successfully" at the HTTP layer.
+    if (counts.Maximum != 0 && head->Size != counts.Maximum) return TImageVerdict::Truncated;
+    return CheckLibraryImage(head->Bytes, head->Size);
+}
+
+bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
+                 const std::string& baseUrl, const std::string& publisherKey) {
+    const std::string name = entry.Name.str();
+    // Windows refuses a new copy in the system folder, and one anywhere else is never
+    // loaded: a download could only claim a repair that did not happen.
+    if (IsWindowsOwn(platform, name)) {
+        ui.ShowMessage(WindowsOwnRefusal(name));
+        return false;
+    }
+    ui.DisableForAction();
+    TActionEnd end(platform, ui);
+    const std::optional<std::string> dir = ChooseFolder(platform, ui, name, forceHere);
+    if (!dir) {
         ui.ShowMessage("No es posible descargar la librería!");
-        ui.EnableAfterAction();
-        return;
+        end.Finish();
+        return false;
     }
 
     // The copy the scan located, read before anything changes.
     const std::optional<TSignature> located = SignatureOfCopy(platform, entry.Path.str());
-
     ui.ShowTransferDisplay();
-    const std::string target = Join(dir, name);
-    const std::string partial = TransferFileFor(target);
-    const bool arrived = ui.Transfer(baseUrl + name, partial);
-    ui.PumpMessages();
-    bool unproven = !arrived && ui.ServerUnproven();
-    const bool stored = arrived && platform.FileExists(partial);
-    // The signature comes after the library, from the same server under the same rules.
-    std::string publisherSignature;
-    if (stored && !publisherKey.empty() && !ui.CloseRequested()) {
-        const std::string signatureFile = TransferFileFor(target + ".sig");
-        if (ui.TransferSignature(baseUrl + name + ".sig", signatureFile)) {
-            const auto head = platform.ReadFileHead(signatureFile, SIGNATURE_FILE_LIMIT);
-            if (head && head->Size <= SIGNATURE_FILE_LIMIT) publisherSignature = head->Bytes;
-        } else {
-            unproven = ui.ServerUnproven();
-        }
-        if (platform.FileExists(signatureFile)) platform.RemoveFile(signatureFile);
-    }
-    // Only a copy that passed every check replaces the old one, in one rename; until then
-    // the old copy is untouched, and whatever did not take its place is removed.
-    bool placed = false;
-    std::optional<std::string> refusal;
-    if (stored && !unproven) {
-        // Held from the first check until it is in place: the bytes checked are the
-        // bytes placed.
-        const std::unique_ptr<TPlatform::THeldFile> held = platform.HoldFile(partial);
-        if (held) {
-            if (!publisherKey.empty() &&
-                !HasPublisherSignature(platform, publisherKey, name, partial, publisherSignature))
-                refusal = UnsignedByPublisherMessage(name);
-            if (!refusal) {
-                // Read as the scan reads versions: none is 0.0.0.0.
-                std::optional<TVersionParts> replaced;
-                if (platform.FileExists(target))
-                    replaced = GetFileVersionParts(platform, target).value_or(TVersionParts{});
-                refusal = RefuseRollback(
-                    name, GetFileVersionParts(platform, partial).value_or(TVersionParts{}),
-                    entry.RequiredVersion.str(), replaced);
-            }
-            if (!refusal) {
-                const auto head = platform.ReadFileHead(partial, LIBRARY_IMAGE_HEAD);
-                const TSignature signature =
-                    ClassifySignature(head ? head->Bytes : std::string(), held->VerifySignature());
-                refusal =
-                    RefuseReplacement(name, located, SignatureOfCopy(platform, target), signature);
-            }
-            placed = !refusal && platform.MoveFileOver(partial, target);
-        }
-    }
-    if (platform.FileExists(partial)) platform.RemoveFile(partial);
+    end.DisplayShown();
+    const std::string target = Join(*dir, name);
+    TDownloadRun run(platform, ui, end, entry, target);
+    const TOutcome outcome = run.Run(baseUrl, publisherKey, located);
+    // Only a copy that passed every check replaced the old one; whatever did not take its
+    // place is gone before the user is told.
+    end.RemoveLeftovers();
 
-    if (ui.CloseRequested()) {
-        // The window is closing: the transfer was stopped and cleaned up; no more boxes.
-        ui.HideTransferDisplay();
-        ui.EnableAfterAction();
-        return;
-    }
-    if (placed) {
+    if (outcome == TOutcome::Placed) {
         entry.Path = target;
         ui.SetPathField(target);
         ui.ShowMessage("Descargado con exito en " + target + ".");
         RegisterLibrary(platform, ui, target);
-    } else if (refusal) {
-        ui.ShowMessage(*refusal);
-    } else if (unproven) {
+    } else if (ui.CloseRequested() || outcome == TOutcome::NothingStored) {
+        // The window is closing, or the transfer call claimed a file it did not store:
+        // no box.
+    } else if (outcome == TOutcome::Refused) {
+        ui.ShowMessage(run.Refusal());
+    } else if (outcome == TOutcome::Unproven) {
         ui.ShowMessage(UnprovenServerMessage(baseUrl, name));
-    } else if (!arrived || stored) {
-        // Failed, stopped, or arrived but could not take the old copy's place. A call
-        // that reported success without storing anything stays silent.
+    } else {
+        // Failed or stopped: the old copy is untouched either way.
         ui.ShowMessage("Ha ocurrido un error en la descarga de " + name + ".");
     }
-    ui.PumpMessages();
-    ui.HideTransferDisplay();
-    ui.RefreshList();
-    ui.EnableAfterAction();
+    end.Finish();
+    return outcome == TOutcome::Placed;
 }

@@ -29,8 +29,12 @@ public:
     virtual void HideTransferDisplay() = 0;
     // Enables btnExtra and lLibrerias again (the three command buttons stay disabled).
     virtual void EnableAfterAction() = 0;
-    // True once the user closed the window during the transfer.
+    // True once the user closed the window during the action: no more boxes.
     virtual bool CloseRequested() = 0;
+    // True once the user asked the action to stop: the stop button, closing the window, or
+    // whatever stops the repair that runs it. Asked before each transfer and before the
+    // rename, so a stop heard between two steps changes nothing either.
+    virtual bool StopRequested() { return CloseRequested(); }
     // Whether the latest transfer failed because the library server could not prove who it
     // is (a certificate Windows does not trust, or a redirect that left https). A window
     // whose transfers never speak https never sees that.
@@ -58,6 +62,9 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
 // again, registering what arrived on the way. An existing copy stays in place, untouched,
 // until a new copy has passed every check and replaces it: a server that proved who it is,
 // a complete library image, the publisher's signature (when `publisherKey`, a CryptoAPI
-// PUBLICKEYBLOB, is not empty), no older version, the signer rule.
-void RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
+// PUBLICKEYBLOB, is not empty), no older version, the signer rule, and no stop requested.
+// True when a new copy took its place. The controls come back and the display goes on
+// every way out, also when the library faults in its registration entry (TLibraryFault
+// then goes on to the caller).
+bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
                  const std::string& baseUrl, const std::string& publisherKey = {});

@@ -20,7 +20,7 @@ namespace {
 // over), so every replacement is agreed to.
 class TCarefulUser final : public TDownloadUi {
 public:
-    explicit TCarefulUser(TRepairHost& host) : FHost(host), FDisplay(host.Display()) {}
+    explicit TCarefulUser(TRepairHost& host) : FDisplay(host.Display()) {}
 
     // The messages since the last call, on one line.
     std::string TakeMessages() {
@@ -54,10 +54,10 @@ public:
     void SetPathField(const std::string& text) override { FDisplay.SetPathField(text); }
     void HideTransferDisplay() override { FDisplay.HideTransferDisplay(); }
     void EnableAfterAction() override { FDisplay.EnableAfterAction(); }
-    bool CloseRequested() override { return FDisplay.CloseRequested() || FHost.StopRequested(); }
+    bool CloseRequested() override { return FDisplay.CloseRequested(); }
+    bool StopRequested() override { return FDisplay.StopRequested(); }
 
 private:
-    TRepairHost& FHost;
     TDownloadUi& FDisplay;
     std::string FMessages;
 };
@@ -110,6 +110,14 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::strin
     };
     rescan();
 
+    // A stop is asked for before each line; "detenido" is logged only for a step that was
+    // left untouched.
+    const auto stopped = [&](const std::string& name, const char* step) {
+        if (!user.StopRequested()) return false;
+        host.Log({name, step, OUTCOME_STOPPED, {}});
+        return true;
+    };
+
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         if (!NeedsDownload(WordOf(i, lines))) continue;
         const std::string name = Libraries[i].Name.str();
@@ -118,14 +126,14 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::strin
                       "hay una copia más nueva que la requerida: " + *newer});
             continue;
         }
+        if (stopped(name, STEP_DOWNLOAD)) return TRepairResult::Stopped;
         host.ShowLine(i);
-        RunStep(user,
-                [&] { RunDownload(platform, user, Libraries[i], false, baseUrl, publisherKey); });
+        bool placed = false;
+        RunStep(user, [&] {
+            placed = RunDownload(platform, user, Libraries[i], false, baseUrl, publisherKey);
+        });
         const std::string said = user.TakeMessages();
-        if (user.CloseRequested()) {
-            host.Log({name, STEP_DOWNLOAD, OUTCOME_STOPPED, {}});
-            return TRepairResult::Stopped;
-        }
+        if (!placed && stopped(name, STEP_DOWNLOAD)) return TRepairResult::Stopped;
         rescan();
         const bool arrived = !NeedsDownload(WordOf(i, lines));
         // A copy can arrive and be registered while the scan still finds another one.
@@ -141,6 +149,7 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::strin
 
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         if (WordOf(i, lines) != "REGISTRAR") continue;
+        if (stopped(Libraries[i].Name.str(), STEP_REGISTER)) return TRepairResult::Stopped;
         host.ShowLine(i);
         RunStep(user, [&] { RegisterLibrary(platform, user, Libraries[i].Path.str()); });
         const std::string said = user.TakeMessages();
@@ -148,8 +157,8 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::strin
         const bool registered = WordOf(i, lines) == "OK";
         host.Log({Libraries[i].Name.str(), STEP_REGISTER,
                   registered ? OUTCOME_DONE : OUTCOME_FAILED, registered ? std::string() : said});
-        if (user.CloseRequested()) return TRepairResult::Stopped;
     }
+    if (user.StopRequested()) return TRepairResult::Stopped;
 
     rescan();
     bool allOk = true;

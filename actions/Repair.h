@@ -31,13 +31,11 @@ class TRepairHost {
 public:
     virtual ~TRepairHost() = default;
     // The download's display: the window's (its boxes are never shown by the repair), or
-    // one without a window. Its CloseRequested is the user's stop.
+    // one without a window. Its StopRequested is the user's stop of the whole repair.
     virtual TDownloadUi& Display() = 0;
     virtual void Log(const TRepairStep& step) = 0;
     // The line the repair works on now, for a window to select.
     virtual void ShowLine(std::size_t) {}
-    // True once the user stopped the repair (besides closing the display).
-    virtual bool StopRequested() { return false; }
 };
 
 enum class TRepairResult { AllOk, NeedsAction, Stopped };
@@ -50,7 +48,8 @@ std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry&
 // Downloads every DESCARGAR and ACTUALIZAR line (a copy newer than the required version is
 // kept, and the line skipped), then registers every REGISTRAR line, and ends with a fresh
 // scan: AllOk when it shows OK everywhere, else NeedsAction with a STEP_STATUS line for
-// each line left; Stopped as soon as the user stops. Each download runs every check the
-// download button's does, the publisher's signature under `publisherKey` included.
+// each line left; Stopped as soon as the user stops, asked before each line, with
+// OUTCOME_STOPPED logged for the step the stop left untouched. Each download runs every
+// check the download button's does, the publisher's signature under `publisherKey` included.
 TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl,
                         const std::string& publisherKey = {});

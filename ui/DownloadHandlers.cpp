@@ -1,7 +1,6 @@
 // The download's handlers: the download button runs the action with the window's download
-// interface, the stop button stops the running transfer, and closing the window during the
-// action stops the transfer as the stop button does and closes once the action has cleaned
-// up.
+// interface, the stop button stops the action, and closing the window during the action
+// stops it as the stop button does and closes once the action has cleaned up.
 #include "ui/RegLib.h"
 
 #include "actions/BindStatusCallback.h"
@@ -26,7 +25,9 @@ void TfGeneral::cmdDescargarClick() {
 }
 
 void TfGeneral::cmdDetenerClick() {
-    FStopPressed = true;
+    // Heard by the action at its next step as well as by the running transfer: a stop
+    // between two transfers has no transfer to abort.
+    if (FDownload) FDownload->RequestStop();
     if (BindCallback != nullptr) BindCallback->CancelDownload();
     ShowWindow(Control(IDC_CMDDETENER), SW_HIDE);
 }

@@ -38,10 +38,7 @@ bool TDownloadWindow::TransferSignature(const std::string& url, const std::strin
 }
 
 bool TDownloadWindow::RunTransfer(TFetch fetch, const std::string& url, const std::string& file) {
-    // A close that arrived in the pump before the transfer must not be forgotten when the
-    // transfer clears the stop request.
     FServerUnproven = false;
-    if (FCloseRequested) return false;
     TTransfer transfer(this);
     const bool stored = fetch(transfer, url, file);
     FServerUnproven = transfer.ServerUnproven();

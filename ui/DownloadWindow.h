@@ -11,8 +11,11 @@ class TDownloadWindow final : public TWindowServices<TDownloadUi>, public TProgr
 public:
     using TWindowServices::TWindowServices;
 
-    // Closing the window mid-action: the transfer is stopped and the window closes once
-    // the action has cleaned up.
+    // The stop button: the action stops at its next step (the running transfer, if any,
+    // is aborted by the button itself).
+    void RequestStop() { FStopRequested = true; }
+    // Closing the window mid-action: the action stops and the window closes once it has
+    // cleaned up.
     void RequestClose() { FCloseRequested = true; }
 
     // TDownloadUi
@@ -24,6 +27,7 @@ public:
     void HideTransferDisplay() override;
     void EnableAfterAction() override;
     bool CloseRequested() override { return FCloseRequested; }
+    bool StopRequested() override { return FStopRequested || FCloseRequested; }
     bool ServerUnproven() override { return FServerUnproven; }
     bool TransferSignature(const std::string& url, const std::string& file) override;
 
@@ -38,6 +42,7 @@ private:
     // proven.
     bool RunTransfer(TFetch fetch, const std::string& url, const std::string& file);
 
+    bool FStopRequested = false;
     bool FCloseRequested = false;
     bool FServerUnproven = false;
 };

@@ -98,10 +98,8 @@ private:
     TGdiObject FVersionBrush;
     TGdiObject FBlackBrush;
     TTypeAhead FTypeAhead;
-    // The download action while it runs (its questions, display and close request).
+    // The download action while it runs (its questions, display, stop and close requests).
     TDownloadWindow* FDownload = nullptr;
-    // The stop button was pressed (read by the repair only).
-    bool FStopPressed = false;
     bool FClosedDuringRepair = false;
 };
 

@@ -11,9 +11,9 @@ namespace {
 
 class TWindowRepairHost final : public TRepairHost {
 public:
-    TWindowRepairHost(TfGeneral& form, TDownloadWindow& display, const bool& stopPressed,
+    TWindowRepairHost(TfGeneral& form, TDownloadWindow& display,
                       const std::function<void(const TRepairStep&)>& log)
-        : FForm(form), FDisplay(display), FStopPressed(stopPressed), FLog(log) {}
+        : FForm(form), FDisplay(display), FLog(log) {}
 
     TDownloadUi& Display() override { return FDisplay; }
     void Log(const TRepairStep& step) override { FLog(step); }
@@ -25,12 +25,10 @@ public:
         SetWindowTextA(FForm.Control(IDC_TPATH), Libraries[index].Path.c_str());
         UpdateWindow(list);
     }
-    bool StopRequested() override { return FStopPressed; }
 
 private:
     TfGeneral& FForm;
     TDownloadWindow& FDisplay;
-    const bool& FStopPressed;
     const std::function<void(const TRepairStep&)>& FLog;
 };
 
@@ -44,8 +42,7 @@ TRepairResult TfGeneral::Repair(const std::function<void(const TRepairStep&)>& l
         TDownloadWindow*& Slot;
         ~TRunning() { Slot = nullptr; }
     } running{FDownload};
-    FStopPressed = false;
-    TWindowRepairHost host(*this, display, FStopPressed, log);
+    TWindowRepairHost host(*this, display, log);
     PumpMessages();
     const TRepairResult result =
         RunRepair(WindowsPlatform(), host, LIBRARY_BASE_URL, PublisherKey());

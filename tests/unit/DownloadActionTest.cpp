@@ -96,11 +96,18 @@ struct TCase {
     std::vector<TArrange> arrange;
     std::vector<std::string> log; // between "disable" and "enable"
     std::string path;             // the entry's Path afterwards
+    std::string fault;            // what the action let through to the window, if anything
 };
 // A row of a table (a call, so that a row takes the lines its text needs).
 TCase Case(const char* what, const char* name, bool forceHere, std::vector<TArrange> arrange,
-           std::vector<std::string> log, std::string path) {
-    return {what, name, forceHere, std::move(arrange), std::move(log), std::move(path)};
+           std::vector<std::string> log, std::string path, std::string fault = {}) {
+    return {what,
+            name,
+            forceHere,
+            std::move(arrange),
+            std::move(log),
+            std::move(path),
+            std::move(fault)};
 }
 
 void PutOld(TFakePlatform& p, const std::string& file) {
@@ -135,6 +142,12 @@ TArrange Wire(TWire wire) {
 }
 TArrange Registers(const std::string& file) {
     return [file](TFakePlatform& p, TScriptedUi&) { p.Registers(file); };
+}
+TArrange CrashesInItsEntry(const std::string& file) {
+    return [file](TFakePlatform& p, TScriptedUi&) {
+        p.Entries[TFakePlatform::Upper(file)] = {TPlatform::TEntryCall::TOutcome::Faulted, 0,
+                                                 0xC0000005};
+    };
 }
 TArrange SignedBy(const std::string& file, const std::string& publisher) {
     return [file, publisher](TFakePlatform& p, TScriptedUi&) { p.SignedBy(file, publisher); };
@@ -202,10 +215,15 @@ void RunCase(const TCase& c) {
     ASSERT_NE(entry, nullptr) << c.what;
     entry->Path = ui.Located;
 
-    RunDownload(platform, ui, *entry, c.forceHere, Base);
+    try {
+        RunDownload(platform, ui, *entry, c.forceHere, Base);
+    } catch (const std::exception& fault) {
+        ui.Log.push_back(fault.what());
+    }
 
     std::vector<std::string> expected = Then({"disable"}, c.log);
     expected.push_back("enable");
+    if (!c.fault.empty()) expected.push_back(c.fault);
     EXPECT_EQ(ui.Log, expected) << c.what;
     EXPECT_TRUE(ui.Answers.empty()) << c.what << ": a question was not asked";
     // Only a placed copy changes; every other old copy is kept byte for byte.
@@ -235,7 +253,7 @@ void RunCase(const TCase& c) {
 
 TEST(DownloadAction, ChoosesTheDestination) {
     const std::string sysZ = Sys + "\\ZLIB.DLL", curZ = Cur + "\\ZLIB.DLL";
-    const std::string sysM = Sys + "\\MSCOMCTL.OCX";
+    const std::string sysM = Sys + "\\MSCOMCTL.OCX", sysW = Sys + "\\MSWINSCK.OCX";
     const TCase cases[] = {
         Case("nothing anywhere: the system directory", "ZLIB.DLL", false, {},
              Downloaded(Sys, "ZLIB.DLL"), sysZ),
@@ -258,6 +276,11 @@ TEST(DownloadAction, ChoosesTheDestination) {
             curZ),
         Case("system directory not writable", "ZLIB.DLL", false, {Unwritable(Sys)},
              Then({CannotWrite(Sys, true)}, Downloaded(Cur, "ZLIB.DLL")), curZ),
+        Case("a library that faults in its entry: the window still comes back", "MSWINSCK.OCX",
+             false, {CrashesInItsEntry(sysW)},
+             {"show progress", "get " + Base + "MSWINSCK.OCX -> " + sysW + ".part", "path " + sysW,
+              Said("Descargado con exito en " + sysW + "."), "hide progress", "refresh"},
+             sysW, "Error inesperado (excepción 0xC0000005) al registrar la librería " + sysW),
         Case("leftover temp.chk in the system directory", "ZLIB.DLL", false,
              {Leftover(Sys + "\\temp.chk")},
              Then({CannotWrite(Sys, true)}, Downloaded(Cur, "ZLIB.DLL")), curZ),
