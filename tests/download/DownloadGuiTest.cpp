@@ -1,6 +1,7 @@
 // The download button on a real window under Wine, against the loopback library server:
-// where the library goes, every question and message on the way, the stop button, and
-// that a failed, stopped or abandoned transfer leaves the old copy exactly as it was.
+// where the library goes, every question and message on the way, the stop button, that a
+// failed, stopped or abandoned transfer leaves the old copy exactly as it was, and that a
+// library crashing in its entry after its download leaves the window usable.
 #include "DownloadSteps.h"
 #include "LibServerControl.h"
 
@@ -346,4 +347,30 @@ TEST_F(Download, ClosingTheWindowMidTransferStopsCleansUpAndCloses) {
         << "the window did not close";
     EXPECT_EQ(ReadWholeFile(here), before);
     EXPECT_FALSE(kestrova_test::FileExistsAt(here + ".part"));
+}
+
+TEST_F(Download, ALibraryThatCrashesInItsEntryLeavesTheWindowUsable) {
+    TScenario machine;
+    machine.Unregistered("MSWINSCK.OCX");
+    const std::string here = machine.HerePath("MSWINSCK.OCX");
+    kestrova_test::SetServerMode("MSWINSCK.OCX", "ok", "&source=crash/MSWINSCK.OCX");
+    auto app = machine.Start();
+    SetForceHere(*app);
+    StartDownload(*app, "MSWINSCK.OCX");
+    Answer(*app, Downloaded(here));
+
+    // The box a crash shows after "Registrar", over a window that is usable again.
+    const auto box = app->WaitForMessageBox();
+    ASSERT_TRUE(box) << "no error box; the program is "
+                     << (app->Process().Running() ? "still running" : "gone");
+    EXPECT_EQ(box->Text,
+              "Error inesperado (excepción 0xC0000005) al registrar la librería " + here + ".");
+    EXPECT_TRUE(box->IconShown);
+    EXPECT_TRUE(app->IsEnabled(IDC_LLIBRERIAS));
+    EXPECT_TRUE(app->IsEnabled(IDC_BTNEXTRA));
+    for (int id : {IDC_LDOWNLOADING, IDC_PB1, IDC_CMDDETENER})
+        EXPECT_FALSE(app->IsShown(id)) << id;
+    EXPECT_TRUE(PressButton(*box, "OK"));
+    ASSERT_TRUE(app->SelectLine(IndexOf("ZLIB.DLL")));
+    EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDDESCARGAR); }));
 }
