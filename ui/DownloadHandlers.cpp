@@ -1,6 +1,7 @@
 // The download's handlers: the download button runs the action with the window's download
 // interface, the stop button stops the action, and closing the window during the action
-// stops it as the stop button does and closes once the action has cleaned up.
+// stops it as the stop button does and closes once the action has cleaned up (during
+// "Registrar todas", once its loop has ended).
 #include "ui/RegLib.h"
 
 #include "actions/BindStatusCallback.h"
@@ -33,6 +34,10 @@ void TfGeneral::cmdDetenerClick() {
 }
 
 bool TfGeneral::FormCloseQuery() {
+    if (FRegisteringAll) {
+        FCloseAfterRegistering = true;
+        return false;
+    }
     if (!FDownload) return true;
     FDownload->RequestClose();
     cmdDetenerClick();

@@ -101,6 +101,9 @@ private:
     // The download action while it runs (its questions, display, stop and close requests).
     TDownloadWindow* FDownload = nullptr;
     bool FClosedDuringRepair = false;
+    // "Registrar todas" runs; a close waits for it to end.
+    bool FRegisteringAll = false;
+    bool FCloseAfterRegistering = false;
 };
 
 // The one main window of the run.

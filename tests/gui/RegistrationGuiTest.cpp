@@ -1,8 +1,8 @@
 // The registration commands with the stand-in libraries: what the user is told, what the
-// list shows afterwards, and that a library crashing in its entry does not take the window
-// down (that registration gives a library OLE is tested on a bare thread, in
-// tests/wine/registration). Also the two message boxes' English titles and buttons in any
-// language.
+// list shows afterwards, that "Registrar todas" keeps the window busy until it is done, and
+// that a library crashing in its entry does not take the window down (that registration
+// gives a library OLE is tested on a bare thread, in tests/wine/registration). Also the two
+// message boxes' English titles and buttons in any language.
 #include "GuiScenario.h"
 #include "Input.h"
 #include "WindowQuery.h"
@@ -146,7 +146,30 @@ TEST(Registration, RegisterAllReportsEachRegisteredPathOnItsOwnLine) {
     EXPECT_EQ(ours, (std::vector<std::string>{first + suffix, second + suffix}));
     EXPECT_TRUE(PressButton(*box, "OK"));
     EXPECT_TRUE(app->WaitForRefreshedList());
+    EXPECT_TRUE(app->IsEnabled(IDC_BTNEXTRA)) << "the window stayed busy";
     EXPECT_EQ(app->Lines()[IndexOf("MSWINSCK.OCX")], Line("MSWINSCK.OCX", STATUS_OK));
+}
+
+TEST(Registration, RegisterAllKeepsTheWindowBusyUntilItsResultIsShown) {
+    TScenario machine;
+    const std::string path = machine.PlaceHere("good", "MSWINSCK.OCX");
+    machine.Unregistered("MSWINSCK.OCX");
+    auto app = machine.Start();
+    ASSERT_TRUE(app->SelectLine(IndexOf("MSWINSCK.OCX")));
+    ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
+    ASSERT_NE(app->OpenMenu(), nullptr);
+    ASSERT_TRUE(app->PickMenuItem(TMenuItem::RegisterAll));
+    // Closed while the loop runs: the loop ends and says what it did, then the window closes.
+    PostMessageA(app->Main(), WM_CLOSE, 0, 0);
+    const auto box = app->WaitForMessageBox(60000);
+    ASSERT_TRUE(box) << "no result box; the program is "
+                     << (app->Process().Running() ? "still running" : "gone");
+    EXPECT_NE(box->Text.find("\n\r" + path + " registrada."), std::string::npos) << box->Text;
+    for (int id : {IDC_LLIBRERIAS, IDC_BTNEXTRA, IDC_CMDREGISTRAR, IDC_CMDREREGISTRAR})
+        EXPECT_FALSE(app->IsEnabled(id)) << id << " usable while the window is busy";
+    EXPECT_TRUE(PressButton(*box, "OK"));
+    EXPECT_TRUE(WaitUntil([&] { return !app->Process().Running(); }, 10000))
+        << "the close was forgotten";
 }
 
 TEST(Registration, CancellingTheBrowseDialogStillRefreshesTheList) {
