@@ -6,7 +6,21 @@
 // that handler resumes the guard from a context captured just before the call.
 #include "platform/GuardedCall.h"
 
+#include <malloc.h>
+
 #include <csetjmp>
+
+namespace {
+
+// Puts the stack's guard page back just below the calling frame. A stack overflow caught
+// here used the guard page up, and without it the next overflow ends the process without a
+// word; and a thread's stack under Wine starts fully committed with one guard page at its
+// very end, too close to the end for x64's exception dispatch to run on what is left.
+void ArmStackGuard() {
+    _resetstkoflw();
+}
+
+} // namespace
 
 #if defined(__i386__)
 
@@ -46,6 +60,7 @@ EXCEPTION_DISPOSITION __cdecl GuardHandler(EXCEPTION_RECORD* record, void*, CONT
 // Plain C-like code only: nothing here may need a destructor, since longjmp skips them.
 __attribute__((noinline)) bool GuardedCall(TLibraryEntryFn entry, HRESULT* result,
                                            DWORD* faultCode) {
+    ArmStackGuard();
     std::jmp_buf jump;
     TRegistration registration{ChainHead(), &GuardHandler};
     std::jmp_buf* volatile outer = GuardJump;
@@ -95,6 +110,7 @@ extern "C" EXCEPTION_DISPOSITION KestrovaGuardHandler(EXCEPTION_RECORD* record, 
 __attribute__((noinline)) bool GuardedCall(TLibraryEntryFn entry, HRESULT* result,
                                            DWORD* faultCode) {
     __asm__ __volatile__(".seh_handler KestrovaGuardHandler, @except" ::: "memory");
+    ArmStackGuard();
     GuardFaulted = false;
     // Returns a second time, with GuardFaulted set, when the handler resumes here.
     RtlCaptureContext(&GuardResume);

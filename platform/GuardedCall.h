@@ -8,6 +8,7 @@
 using TLibraryEntryFn = HRESULT(STDAPICALLTYPE*)();
 
 // Calls `entry`. True with its result in `result` when it returned; false with the
-// exception code in `faultCode` when it raised a structured exception. One guarded call
-// at a time per process (the window's one thread).
+// exception code in `faultCode` when it raised a structured exception, a stack overflow
+// included, every time (the stack's guard page is put back before each call). One guarded
+// call at a time per process (the window's one thread).
 bool GuardedCall(TLibraryEntryFn entry, HRESULT* result, DWORD* faultCode);
