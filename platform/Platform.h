@@ -62,7 +62,8 @@ public:
     virtual bool ProbeCreateFile(const std::string& path) = 0;
 
     // True when `path` is a file that RemoveFile could delete now: not read-only, and
-    // openable for delete access (nobody holds it without delete sharing). Removes nothing.
+    // openable for delete and write access (nobody holds it without delete or write
+    // sharing, and no running program has it loaded). Removes nothing.
     virtual bool CanRemoveFile(const std::string& path) = 0;
 
     // MoveFileExA with MOVEFILE_REPLACE_EXISTING: `from` takes the place of `to`, in one

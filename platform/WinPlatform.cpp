@@ -134,9 +134,11 @@ public:
         if (attributes == INVALID_FILE_ATTRIBUTES ||
             (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
             return false;
-        // Opening for DELETE with full sharing fails exactly when someone holds the file
-        // without delete sharing, which is what would make the deletion fail later.
-        TFileHandle probe(CreateFileA(path.c_str(), DELETE,
+        // Opening for DELETE with full sharing fails when someone holds the file without
+        // delete sharing; asking for write access too fails for a library a running program
+        // has loaded, whose image Windows keeps from being written, deleted or replaced.
+        // Either would make the replacement fail after the whole transfer.
+        TFileHandle probe(CreateFileA(path.c_str(), DELETE | FILE_WRITE_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         return static_cast<bool>(probe);

@@ -108,13 +108,20 @@ TEST_F(ReplaceTest, ReadOnlyCopyIsReportedAndKept) {
     EXPECT_EQ(ServerRequestCount("ZLIB.DLL"), 0) << "nothing may be fetched";
 }
 
-TEST_F(ReplaceTest, CopyHeldOpenWithoutDeleteSharingCannotBeRemoved) {
+TEST_F(ReplaceTest, CopyHeldOpenOrLoadedCannotBeRemoved) {
     auto old = PlaceStandIn("outdated", "ZLIB.DLL", Here.Path());
-    TFileHandle held(CreateFileA(old->Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(held);
-    EXPECT_FALSE(WindowsPlatform().CanRemoveFile(old->Path()));
-    held.reset();
+    {
+        TFileHandle held(CreateFileA(old->Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(WindowsPlatform().CanRemoveFile(old->Path())) << "held without delete sharing";
+    }
+    {
+        // A loaded library opens for delete access, but cannot be written, deleted or replaced.
+        TModule loaded(LoadLibraryA(old->Path().c_str()));
+        ASSERT_TRUE(loaded);
+        EXPECT_FALSE(WindowsPlatform().CanRemoveFile(old->Path())) << "loaded";
+    }
     EXPECT_TRUE(WindowsPlatform().CanRemoveFile(old->Path()));
     EXPECT_TRUE(FileExistsAt(old->Path())) << "the check must not remove anything";
 }
