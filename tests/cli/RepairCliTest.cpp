@@ -108,6 +108,7 @@ TEST(Repair, SilentRepairMendsWhatItMayAndLogsWhyTheRestIsLeft) {
                         0),
               0u)
         << "appended, not replaced";
+    EXPECT_EQ(log.find("\xEF\xBB\xBF", 1), std::string::npos) << "a second byte-order mark";
     for (const char* fields :
          {"CSWSK32.OCX\tdescarga\thecho\t\r\n", "CSWSK32.OCX\tregistro\thecho\t\r\n",
           "KORDAN.DLL\tdescarga\thecho\t\r\n", "RICHTX32.OCX\tregistro\thecho\t\r\n",

@@ -41,7 +41,10 @@ constexpr const char* BOM = "\xEF\xBB\xBF";
 } // namespace
 
 TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
-    const char* const badUses[] = {
+    // A command line that does not parse is answered before anything else, so also while
+    // another Kestrova runs: one wrongly taken for good use meets that one (exit 5) instead
+    // of doing any work.
+    const char* const unparsable[] = {
         "/x",
         "estado",
         "/estado a.txt b.txt",
@@ -49,20 +52,32 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         "/s",
         "/registro a.txt",
         "/reparar /registro",
+        "/reparar /registro /s",
+        "/reparar /s /s",
         "/estado /estado",
         "/? /estado",
+    };
+    // A file that cannot be written is found once this Kestrova is the only one.
+    const char* const unwritable[] = {
         "/estado Z:\\no-such-folder\\a.txt",
         "/reparar /s /registro Z:\\no-such-folder\\a.txt",
     };
-    TScopedFolder here;
-    for (const char* args : badUses) {
-        const TProcessResult run = RunKestrova(args, here.Path());
+    TScenario machine;
+    const auto badUse = [&](const char* args) {
+        const TProcessResult run = RunKestrova(args, machine.Here());
         EXPECT_EQ(run.ExitCode, 2u) << args;
         EXPECT_NE(run.Output.find("Uso: Kestrova.exe"), std::string::npos) << args;
-        EXPECT_FALSE(FileExistsAt(here / "a.txt")) << args;
+        EXPECT_FALSE(FileExistsAt(machine.HerePath("a.txt"))) << args;
+    };
+    {
+        const auto running = machine.Start();
+        for (const char* args : unparsable)
+            badUse(args);
     }
+    for (const char* args : unwritable)
+        badUse(args);
     for (const char* args : {"/?", "-?"}) {
-        const TProcessResult run = RunKestrova(args, here.Path());
+        const TProcessResult run = RunKestrova(args, machine.Here());
         EXPECT_EQ(run.ExitCode, 0u) << args;
         EXPECT_NE(run.Output.find("Uso: Kestrova.exe"), std::string::npos) << args;
     }

@@ -99,6 +99,8 @@ TEST(WindowsOwnPlatform, ReadsTheListAndKnowsTheSystemCopy) {
     };
     std::vector<TCase> cases = {
         {system, kestrova_test::JoinPath(kestrova_test::SystemDirectory(), "gdi32.dll"), true},
+        {kestrova_test::JoinPath(kestrova_test::SystemDirectory(), "..\\system32\\GDI32.DLL"),
+         system, true},
         {system, copy->Path(), false},
         {system, here / "MISSING.DLL", false},
     };

@@ -38,6 +38,7 @@ struct TWireUi : TQuietDownloadUi {
     bool LibraryUnproven = false;
     std::optional<TVersionParts> Version;
     TSig Sig = TSig::Good;
+    std::string Bytes = NewBytes; // of the library
     bool Unproven = false;
     std::vector<std::string> Fetched, Messages;
 
@@ -47,7 +48,7 @@ struct TWireUi : TQuietDownloadUi {
         Unproven = LibraryUnproven;
         if (Unproven) return false;
         P.AddFile(file, Version);
-        P.Contents[TFakePlatform::Upper(file)] = NewBytes;
+        P.Contents[TFakePlatform::Upper(file)] = Bytes;
         return true;
     }
     bool TransferSignature(const std::string& url, const std::string& file) override {
@@ -57,7 +58,7 @@ struct TWireUi : TQuietDownloadUi {
         P.AddFile(file, std::nullopt);
         P.Contents[TFakePlatform::Upper(file)] = TFakePlatform::FakeSign(
             Sig == TSig::OtherKey ? "another key" : Key,
-            SignedPrefix(Sig == TSig::OtherName ? "mscomctl.ocx" : "msinet.ocx"), NewBytes);
+            SignedPrefix(Sig == TSig::OtherName ? "mscomctl.ocx" : "msinet.ocx"), Bytes);
         return true;
     }
     bool ServerUnproven() override { return Unproven; }
@@ -74,6 +75,7 @@ struct TCase {
     std::optional<TVersionParts> old; // the copy at the destination, when there is one
     bool oldSigned;                   // the old copy signed by Publisher A, the new one not
     std::string refusal;              // empty: placed
+    std::size_t signatureSize = 0;    // a good signature this long; 0: as it comes
 };
 
 const std::optional<TVersionParts> None, NoVersion;
@@ -95,6 +97,9 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
          NoPublisher},
         {"signed with another key", true, false, Required, TSig::OtherKey, None, false,
          NoPublisher},
+        {"a signature of 4 KiB", true, false, Required, TSig::Good, None, false, "", 4096},
+        {"a signature past 4 KiB", true, false, Required, TSig::Good, None, false, NoPublisher,
+         4097},
         {"older than required", false, false, Oldest, TSig::Good, None, false,
          Older("5.0.0.0", "6.1.98.16")},
         {"no version reads 0.0.0.0", false, false, NoVersion, TSig::Good, None, false,
@@ -116,6 +121,9 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
         ui.LibraryUnproven = c.libraryUnproven;
         ui.Version = c.arrived;
         ui.Sig = c.sig;
+        if (c.signatureSize != 0) // the library's bytes grow the signature to that size
+            ui.Bytes.resize(c.signatureSize -
+                            TFakePlatform::FakeSign(Key, SignedPrefix("MSINET.OCX"), "").size());
         if (c.old) {
             platform.AddFile(Target, c.old);
             platform.Contents[TFakePlatform::Upper(Target)] = OldBytes;
@@ -134,7 +142,7 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
         ASSERT_FALSE(ui.Messages.empty());
         if (c.refusal.empty()) {
             EXPECT_EQ(ui.Messages.front(), "Descargado con exito en " + Target + ".");
-            EXPECT_EQ(platform.Contents[TFakePlatform::Upper(Target)], NewBytes);
+            EXPECT_EQ(platform.Contents[TFakePlatform::Upper(Target)], ui.Bytes);
         } else {
             EXPECT_EQ(ui.Messages, std::vector<std::string>{c.refusal});
             EXPECT_EQ(platform.HasFile(Target), c.old.has_value());
@@ -151,6 +159,7 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
 
 TEST(DownloadChecks, VersionTextsAndHosts) {
     EXPECT_EQ(ParseVersion("6.1.98.16").value().Release, 98);
+    EXPECT_EQ(ParseVersion("65535.65535.65535.65535").value_or(TVersionParts{}).Build, 65535);
     for (const char* bad : {"", "6.1.98", "6.1.98.16.1", "6.1.98.x", "6..98.16", "65536.0.0.0"})
         EXPECT_FALSE(ParseVersion(bad)) << bad;
     EXPECT_EQ(UrlHost("https://localhost:18761/libs/"), "localhost");

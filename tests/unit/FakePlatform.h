@@ -16,7 +16,7 @@
 class TFakePlatform : public TPlatform {
 public:
     std::map<std::string, std::string> Registry;               // "key" or "key|value" -> bytes
-    std::map<std::string, std::optional<TVersionParts>> Files; // upper-cased path -> version
+    std::map<std::string, std::optional<TVersionParts>> Files; // Upper(path) -> version
     std::set<std::string> Undeletable;                         // upper-cased paths
     std::map<std::string, std::string> Contents; // upper-cased path -> bytes (empty if unset)
     std::set<std::string> UnwritableFolders;     // upper-cased, no trailing "\"
@@ -37,10 +37,25 @@ public:
     int ExistenceChecks = 0;
     int VersionReads = 0;
 
+    // A path as the file system knows it, the key of every map above: upper case, with "."
+    // and ".." resolved as Windows resolves them before it looks the path up.
     static std::string Upper(std::string s) {
         std::transform(s.begin(), s.end(), s.begin(),
                        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        return s;
+        std::vector<std::string> parts;
+        for (std::size_t at = 0; at <= s.size();) {
+            const std::size_t end = std::min(s.find('\\', at), s.size());
+            const std::string part = s.substr(at, end - at);
+            if (part == ".." && parts.size() > 1)
+                parts.pop_back();
+            else if (part != "." && part != "..")
+                parts.push_back(part);
+            at = end + 1;
+        }
+        std::string path;
+        for (const std::string& part : parts)
+            path += (path.empty() ? "" : "\\") + part;
+        return path;
     }
     void AddFile(const std::string& path, std::optional<TVersionParts> version) {
         Files[Upper(path)] = version;

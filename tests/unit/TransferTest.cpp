@@ -109,3 +109,27 @@ TEST(Transfer, StopsOnceTheAnswerPassesTheBound) {
         EXPECT_EQ(transfer.Cancelled(), c.stops) << c.what << ": stopped as the stop button does";
     }
 }
+
+TEST(Transfer, AnHttpsTransferFollowsOnlyHttpsRedirects) {
+    struct TCase {
+        const char* from;
+        const char* to;
+        bool stops; // and counts as stopped, its server as unproven
+    };
+    const TCase cases[] = {
+        {"https://libs.example.org/libs/X", "https://mirror.example.org/libs/X", false},
+        {"https://libs.example.org/libs/X", "HTTPS://mirror.example.org/libs/X", false},
+        {"HTTPS://libs.example.org/libs/X", "http://libs.example.org/libs/X", true},
+        {"https://libs.example.org/libs/X", "httpx://libs.example.org/libs/X", true},
+        {"https://libs.example.org/libs/X", "http://libs.example.org/libs/X", true},
+        {"https://libs.example.org/libs/X", "", false}, // the binding cannot say where
+        {"http://localhost/libs/X", "http://localhost/other/X", false}, // a test build's http
+    };
+    for (const TCase& c : cases) {
+        TTransfer transfer;
+        transfer.Begin(c.from);
+        EXPECT_EQ(transfer.Redirect(c.to), c.stops) << c.from << " -> " << c.to;
+        EXPECT_EQ(transfer.Cancelled(), c.stops) << c.from << " -> " << c.to;
+        EXPECT_EQ(transfer.ServerUnproven(), c.stops) << c.from << " -> " << c.to;
+    }
+}

@@ -50,7 +50,8 @@ TLibraryEntry& EntryOf(const std::string& name) {
 } // namespace
 
 TEST(WindowsOwn, SystemCopyIsTheLocatedOneAndTheDownloadIsRefused) {
-    enum TWhere { Nowhere, Here, System };
+    // The system copy may be named in another case, or through "..\system32\".
+    enum TWhere { Nowhere, Here, System, SystemOtherCase, SystemThroughParent };
     struct TCase {
         const char* name;
         bool isProtected;  // SfcIsFileProtected says so for the system folder's copy
@@ -75,6 +76,10 @@ TEST(WindowsOwn, SystemCopyIsTheLocatedOneAndTheDownloadIsRefused) {
         // A registration of a listed name counts only when it points at the system copy.
         {"OLEAUT32.DLL", false, true, true, Here, System, false, STATUS_UPDATE, true},
         {"OLEAUT32.DLL", false, true, true, System, System, true, STATUS_UPDATE, true},
+        {"OLEAUT32.DLL", false, true, true, SystemOtherCase, SystemOtherCase, true, STATUS_UPDATE,
+         true},
+        {"OLEAUT32.DLL", false, true, true, SystemThroughParent, SystemThroughParent, true,
+         STATUS_UPDATE, true},
         {"OLEAUT32.DLL", false, false, true, Here, Here, true, STATUS_OK, false},
     };
     for (const TCase& c : cases) {
@@ -84,6 +89,15 @@ TEST(WindowsOwn, SystemCopyIsTheLocatedOneAndTheDownloadIsRefused) {
                                  " registered " + std::to_string(c.registered);
         TFakePlatform platform;
         const std::string system = Sys + "\\" + c.name, here = Cur + "\\" + c.name;
+        const auto pathOf = [&](TWhere where) {
+            std::string lower = system;
+            for (char& ch : lower)
+                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            return where == Here                  ? here
+                   : where == SystemOtherCase     ? lower
+                   : where == SystemThroughParent ? Sys + "\\..\\system32\\" + c.name
+                                                  : system;
+        };
         ResetLibraries();
         TLibraryEntry& entry = EntryOf(c.name);
         platform.AddFile(system, TVersionParts{6, 0, 0, 0});
@@ -102,13 +116,12 @@ TEST(WindowsOwn, SystemCopyIsTheLocatedOneAndTheDownloadIsRefused) {
                 ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
             platform.KnownDllList = {"kernel32.dll", lower, "ws2_32.dll"};
         }
-        if (c.registered != Nowhere)
-            platform.Registry[RegistryKeyOf(entry)] = c.registered == Here ? here : system;
+        if (c.registered != Nowhere) platform.Registry[RegistryKeyOf(entry)] = pathOf(c.registered);
 
         std::vector<std::string> lines;
         ScanLibraries(platform, lines);
         TLibraryEntry& scanned = EntryOf(c.name);
-        EXPECT_EQ(scanned.Path.str(), c.located == Here ? here : system) << what;
+        EXPECT_EQ(scanned.Path.str(), pathOf(c.located)) << what;
         EXPECT_EQ(scanned.Registered, c.isRegistered) << what;
         EXPECT_EQ(lines.at(static_cast<std::size_t>(&scanned - Libraries)),
                   c.name + std::string(c.status))
