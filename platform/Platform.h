@@ -23,6 +23,9 @@ struct TOsVersion {
     uint32_t Major = 0;
     uint32_t Minor = 0;
     std::string ServicePack; // szCSDVersion
+    uint32_t Build = 0;
+    // wProductType: 1 (VER_NT_WORKSTATION) for a desktop Windows, 2 or 3 for a server.
+    uint8_t ProductType = 1;
 };
 
 class TPlatform {

@@ -97,14 +97,22 @@ public:
     }
 
     std::optional<TOsVersion> OsVersion() override {
-        OSVERSIONINFOA info = {};
+        OSVERSIONINFOEXA info = {};
         info.dwOSVersionInfoSize = sizeof(info);
-        // GetVersionExA is deprecated in newer SDKs, but its answer (without a manifest)
-        // is exactly what the description wants.
-        if (!GetVersionExA(&info)) return std::nullopt;
+        // GetVersionExA is deprecated in newer SDKs, but with the manifest's supportedOS
+        // entries it reports the real version. The extended block (for the product type)
+        // is refused by Windows 9x and NT 4 before SP6, which then get the plain one and
+        // count as workstations.
+        auto* plain = reinterpret_cast<OSVERSIONINFOA*>(&info);
+        if (!GetVersionExA(plain)) {
+            info = {};
+            info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+            if (!GetVersionExA(plain)) return std::nullopt;
+            info.wProductType = VER_NT_WORKSTATION;
+        }
         info.szCSDVersion[sizeof(info.szCSDVersion) - 1] = '\0';
         return TOsVersion{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
-                          info.szCSDVersion};
+                          info.szCSDVersion, info.dwBuildNumber,  info.wProductType};
     }
 
     bool IsWow64() override {

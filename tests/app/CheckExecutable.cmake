@@ -1,8 +1,9 @@
 # Checks the shipped Kestrova.exe itself: a 32-bit Windows GUI program of at most
 # MAX_BYTES, importing Windows' own DLLs only, carrying an icon, version information and
-# exactly the manifest MANIFEST: the highest available execution level and nothing else (a
-# compatibility section would change the Windows version the program is told, a
-# Common-Controls dependency the controls' look).
+# exactly the manifest MANIFEST: the highest available execution level and the five Windows
+# versions that make GetVersionExA tell the truth up to Windows 11 (one missing, and that
+# Windows reports an older one); no Common-Controls dependency (it would change the
+# controls' look).
 #   cmake -DEXE=... -DOBJDUMP=... -DMAX_BYTES=... -DMANIFEST=... -P CheckExecutable.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -48,13 +49,21 @@ if(NOT resources MATCHES "Entry: ID: 0x000018[^\n]*\n[^\n]*\n[^\n]*Entry: ID: 0x
   list(APPEND errors "no application manifest with id 1")
 endif()
 file(READ ${MANIFEST} manifest)
-foreach(wanted IN ITEMS "<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>")
+string(REGEX REPLACE "[ \t\r\n]+" " " manifest "${manifest}")
+foreach(wanted IN ITEMS
+        "<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>"
+        "<compatibility xmlns=\"urn:schemas-microsoft-com:compatibility.v1\">"
+        "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>"
+        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>"
+        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>"
+        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>"
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>")
   string(FIND "${manifest}" "${wanted}" at)
   if(at EQUAL -1)
     list(APPEND errors "the manifest does not hold ${wanted}")
   endif()
 endforeach()
-foreach(unwanted IN ITEMS compatibility supportedOS dependency Common-Controls)
+foreach(unwanted IN ITEMS dependency Common-Controls)
   string(FIND "${manifest}" "${unwanted}" at)
   if(NOT at EQUAL -1)
     list(APPEND errors "the manifest holds ${unwanted}")

@@ -1,6 +1,7 @@
 // What the window shows when the program starts: the catalogue lines of the machine it
-// finds, its caption with its own version, the operating-system label, labels as large as
-// their text and the initial state of every control.
+// finds, its caption with its own version, the operating-system label (and the status
+// report's, which is the same), labels as large as their text and the initial state of
+// every control.
 #include "GuiScenario.h"
 #include "Pixels.h"
 
@@ -101,44 +102,6 @@ TEST(Startup, StartsWithNothingSelectedAndEveryCommandDisabled) {
         << std::hex << app->VersionBackground();
 }
 
-namespace {
-
-// HKCU\Software\Wine\Version, which decides the Windows version Wine reports to programs
-// started afterwards; the previous setting is put back at scope end.
-class TScopedWineVersion {
-public:
-    explicit TScopedWineVersion(const char* version) {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, &FKey, nullptr);
-        char old[64] = {};
-        DWORD size = sizeof old - 1;
-        FHadValue = RegQueryValueExA(FKey, "Version", nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
-        FOld = old;
-        Set(version);
-    }
-    ~TScopedWineVersion() {
-        if (FHadValue)
-            Set(FOld.c_str());
-        else
-            RegDeleteValueA(FKey, "Version");
-        RegCloseKey(FKey);
-    }
-    TScopedWineVersion(const TScopedWineVersion&) = delete;
-    TScopedWineVersion& operator=(const TScopedWineVersion&) = delete;
-
-private:
-    void Set(const char* version) {
-        RegSetValueExA(FKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
-    }
-    HKEY FKey = nullptr;
-    bool FHadValue = false;
-    std::string FOld;
-};
-
-} // namespace
-
 TEST(Startup, SizesEachLabelToItsTextInItsOwnFont) {
     TScenario machine;
     auto app = machine.Start();
@@ -164,24 +127,38 @@ TEST(Startup, SizesEachLabelToItsTextInItsOwnFont) {
     ReleaseDC(nullptr, screen);
 }
 
-TEST(Startup, LabelsTheOperatingSystemWineImitates) {
+TEST(Startup, NamesTheWindowsWineImitatesInTheLabelAndTheReport) {
     const std::string wow64 = kestrova_test::InWin64Prefix() ? " (64 bits)" : "";
     const struct {
-        const char* WineVersion;
-        const char* Label;
+        const char* WineVersion; // "": Wine's default, Windows 7
+        const char* Name;
     } cases[] = {
         {"winxp", "Windows XP"},
-        {"win7", "Windows 7"},
-        // The manifest has no compatibility section: Windows 8.1 and 10 report 6.2.
-        {"win81", "Windows 8"},
-        {"win10", "Windows 8"},
+        {"", "Windows 7"},
+        // Told the real version by the manifest's supportedOS entries (10.0 for both 10 and
+        // 11, which only the build tells apart).
+        {"win81", "Windows 8.1"},
+        {"win10", "Windows 10"},
+        // A server's product type, which Wine 8.0 reports under this setting.
+        {"win2008", "Windows Server 2008"},
     };
+    kestrova_test::TScopedRegistryValue version(HKEY_CURRENT_USER, "Software\\Wine", "Version");
     for (const auto& c : cases) {
         if (kestrova_test::In64BitPrefix() && std::string(c.WineVersion) == "winxp")
             continue; // Wine offers no 64-bit Windows XP
-        TScopedWineVersion version(c.WineVersion);
+        if (*c.WineVersion)
+            version.SetText(c.WineVersion);
+        else
+            version.Remove();
         TScenario machine;
-        auto app = machine.Start();
-        EXPECT_EQ(app->Text(IDC_LBLSO), c.Label + wow64) << c.WineVersion;
+        {
+            auto app = machine.Start();
+            EXPECT_EQ(app->Text(IDC_LBLSO), c.Name + wow64) << c.WineVersion;
+        }
+        const kestrova_test::TScopedCurrentDirectory here(machine.Here());
+        const auto report = kestrova_test::RunProcess("\"" + KestrovaExe() + "\" /estado", 30000);
+        EXPECT_EQ(report.Output.substr(0, report.Output.find("\r\n")),
+                  "Sistema Operativo:\t" + (c.Name + wow64))
+            << c.WineVersion;
     }
 }

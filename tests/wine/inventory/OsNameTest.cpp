@@ -20,8 +20,11 @@ TEST(WineOsName, EveryWindowsVersionWineReports) {
         const char* setting; // HKCU\Software\Wine, value Version ("" = not set)
         const char* text;
     };
-    // win81 and win10 report 6.2 to a program without a manifest. The 9x settings are
-    // honoured in the 64-bit prefix too (Wine 8.0), where IsWow64Process still says yes.
+    // win81 and win10 report 6.2 to a program without the manifest's supportedOS entries
+    // (10.0 is build 18362 with them). Wine 8.0 reports a server's product type under
+    // win2003 and win2008, and under win7, whose product type it swaps with win2008r2's; its
+    // Windows 7 is the default setting. The 9x settings are honoured in the 64-bit prefix too,
+    // where IsWow64Process still says yes.
     const TCase cases[] = {
         {"win95", "Windows 95"},
         {"win98", "Windows 98 Second Edition"}, // service-pack text " A "
@@ -31,10 +34,12 @@ TEST(WineOsName, EveryWindowsVersionWineReports) {
         {"winxp", "Windows XP"},
         {"win2003", "Windows Server 2003"},
         {"vista", "Windows Vista"},
-        {"win7", "Windows 7"},
+        {"win2008", "Windows Server 2008"},
+        {"win7", "Windows Server 2008 R2"},
+        {"win2008r2", "Windows 7"},
         {"win8", "Windows 8"},
-        {"win81", "Windows 8"},
-        {"win10", "Windows 8"},
+        {"win81", "Windows 8.1"},
+        {"win10", "Windows 10"},
         {"", "Windows 7"}, // Wine's default
     };
     const std::string suffix = InWin64Prefix() ? " (64 bits)" : "";
