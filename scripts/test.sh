@@ -43,6 +43,11 @@ if [ "$harness" != 64 ] && ! kestrova_runs_32bit; then
     exit 1
 fi
 
+# The GUI tests' screen, of a size common at 150%: the window at 144 DPI, and its popup menu,
+# have the room they have on a real screen of that scale (on 1024x768 Windows and Wine would
+# cut the window to the screen and move the menu).
+screen=1920x1200
+
 summary=()
 failed=0
 # run_ctest NAME ARGS...: ctest with ARGS, its pass/fail/skip counts added to the summary.
@@ -115,7 +120,7 @@ if [ "$harness" != 64 ]; then
     wine_root=$build/mingw/wine
     kestrova_prefix "$wine_root/win32" win32
     kestrova_prefix "$wine_root/win64" win64
-    kestrova_xvfb
+    kestrova_xvfb "$screen"
     kestrova_wineserver "$wine_root/win32"
     kestrova_wineserver "$wine_root/win64"
     for arch in win32 win64; do
@@ -137,7 +142,7 @@ if [ "$harness" != 32 ]; then
     cmake --build "$build/mingw64" -j 2
     kestrova_use_wine64
     kestrova_prefix "$build/mingw64/wine/x64" win64
-    kestrova_xvfb
+    kestrova_xvfb "$screen"
     kestrova_wineserver "$build/mingw64/wine/x64"
     trust_root "$build/mingw64" x64
     start_servers "$build/mingw64"

@@ -3,18 +3,20 @@
 #include "ui/RegLib.h"
 
 #include "ui/ControlIds.h"
+#include "ui/Dpi.h"
 #include "ui/Layout.h"
 #include "ui/ListText.h"
 
 HFONT TfGeneral::FontFor(int height, bool bold) {
     if (height <= 0) height = BASE_FONT_HEIGHT;
     if (height >= 40) height = 39;
-    TGdiObject& font = FFonts[bold ? 1 : 0][height];
+    TGdiObject& font = (*FFonts)[bold ? 1 : 0][static_cast<std::size_t>(height)];
     if (!font)
-        // A negative height asks for that character height in pixels, not scaled by DPI.
-        font.reset(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
+        // A negative height asks for that character height in pixels.
+        font.reset(CreateFontA(-ScaledFont(height, FDpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL,
+                               FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               "Tahoma"));
     return static_cast<HFONT>(font.get());
 }
 
@@ -29,7 +31,7 @@ void TfGeneral::DrawListLine(const DRAWITEMSTRUCT& item) {
         TSelection font(dc,
                         reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
         const std::string text = ListLineText(item.hwndItem, item.itemID);
-        // One line, 2 pixels from the left, clipped to its own line. The font's cell is
+        // One line, 2 pixels (scaled) from the left, clipped to its own line. The font's cell is
         // taller than the line (Tahoma at 16 pixels: 19), so centring the cell would put
         // the underscore of WS2_32.DLL below the line; what is centred instead is the part
         // below the internal leading, where every catalogue name and status word lies.
@@ -38,7 +40,7 @@ void TfGeneral::DrawListLine(const DRAWITEMSTRUCT& item) {
         const int glyphs = metrics.tmHeight - metrics.tmInternalLeading;
         const int top =
             line.top + (line.bottom - line.top - glyphs) / 2 - metrics.tmInternalLeading;
-        ExtTextOutA(dc, line.left + 2, top, ETO_CLIPPED, &line, text.data(),
+        ExtTextOutA(dc, line.left + Scale(2), top, ETO_CLIPPED, &line, text.data(),
                     static_cast<UINT>(text.size()), nullptr);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &line);

@@ -3,6 +3,7 @@
 #include "ui/MessageBoxes.h"
 
 #include "platform/Handles.h"
+#include "ui/Dpi.h"
 
 #include <algorithm>
 #include <vector>
@@ -19,6 +20,7 @@ struct TBoxRequest {
     TGdiObject Font;
 };
 
+// The box's figures at 96 DPI.
 constexpr int MARGIN = 12;
 constexpr int ICON_SIZE = 32;
 constexpr int BUTTON_W = 75;
@@ -59,6 +61,11 @@ void LayOut(HWND dialog, TBoxRequest& request) {
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     request.Font.reset(CreateFontIndirectA(&metrics.lfMessageFont));
     HFONT font = static_cast<HFONT>(request.Font.get());
+    // The message font comes scaled; the box's own figures are scaled here.
+    const int dpi = WindowDpi(dialog);
+    const int margin = Scaled(MARGIN, dpi), iconSize = Scaled(ICON_SIZE, dpi);
+    const int buttonW = Scaled(BUTTON_W, dpi), buttonH = Scaled(BUTTON_H, dpi);
+    const int buttonGap = Scaled(BUTTON_GAP, dpi);
 
     // Measure the text as the static control will draw it, wrapped at 3/5 of the screen.
     RECT text = {0, 0, GetSystemMetrics(SM_CXSCREEN) * 3 / 5, 0};
@@ -71,21 +78,21 @@ void LayOut(HWND dialog, TBoxRequest& request) {
     }
     const int textW = text.right - text.left, textH = text.bottom - text.top;
     const bool hasIcon = request.Kind != TBox::Plain;
-    const int textLeft = MARGIN + (hasIcon ? ICON_SIZE + MARGIN : 0);
-    const int bodyH = std::max(textH, hasIcon ? ICON_SIZE : 0);
+    const int textLeft = margin + (hasIcon ? iconSize + margin : 0);
+    const int bodyH = std::max(textH, hasIcon ? iconSize : 0);
     const int buttons = request.Kind == TBox::Confirm ? 2 : 1;
-    const int buttonsW = buttons * BUTTON_W + (buttons - 1) * BUTTON_GAP;
-    const int clientW = std::max(textLeft + textW + MARGIN, buttonsW + 2 * MARGIN);
-    const int buttonsTop = MARGIN + bodyH + MARGIN;
-    const int clientH = buttonsTop + BUTTON_H + MARGIN;
+    const int buttonsW = buttons * buttonW + (buttons - 1) * buttonGap;
+    const int clientW = std::max(textLeft + textW + margin, buttonsW + 2 * margin);
+    const int buttonsTop = margin + bodyH + margin;
+    const int clientH = buttonsTop + buttonH + margin;
 
     if (hasIcon) {
         HWND icon = AddChild(dialog, "STATIC", nullptr, SS_ICON, BOX_ICON_ID,
-                             {MARGIN, MARGIN, MARGIN + ICON_SIZE, MARGIN + ICON_SIZE}, font);
+                             {margin, margin, margin + iconSize, margin + iconSize}, font);
         HICON image = LoadIconA(nullptr, request.Kind == TBox::Confirm ? IDI_WARNING : IDI_ERROR);
         SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(image), 0);
     }
-    const int textTop = MARGIN + (bodyH - textH) / 2;
+    const int textTop = margin + (bodyH - textH) / 2;
     AddChild(dialog, "STATIC", request.Text->c_str(), SS_LEFT | SS_NOPREFIX, BOX_TEXT_ID,
              {textLeft, textTop, textLeft + textW, textTop + textH}, font);
 
@@ -94,8 +101,8 @@ void LayOut(HWND dialog, TBoxRequest& request) {
     auto addButton = [&](const char* caption, int id, bool isDefault) {
         HWND b = AddChild(dialog, "BUTTON", caption,
                           WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), id,
-                          {left, buttonsTop, left + BUTTON_W, buttonsTop + BUTTON_H}, font);
-        left += BUTTON_W + BUTTON_GAP;
+                          {left, buttonsTop, left + buttonW, buttonsTop + buttonH}, font);
+        left += buttonW + buttonGap;
         if (!first) first = b;
     };
     if (request.Kind == TBox::Confirm) {

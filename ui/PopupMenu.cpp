@@ -23,7 +23,7 @@ bool TfGeneral::ForceHere() const {
 
 void TfGeneral::btnExtraClick() {
     const TControlRow* button = FindControlRow(IDC_BTNEXTRA);
-    POINT at = {button->Left + 15, button->Top + 15};
+    POINT at = {Scale(button->Left) + Scale(15), Scale(button->Top) + Scale(15)};
     ClientToScreen(FHandle, &at);
     TrackPopupMenu(FPopup.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON, at.x, at.y, 0, FHandle, nullptr);
 }

@@ -12,12 +12,15 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class TDownloadWindow;
+struct TControlRow;
 
 class TfGeneral final {
 public:
@@ -56,7 +59,16 @@ private:
     void CreateControls();
     void BuildPopupMenu();
 
+    // Scale: the layout table's figures are designed at 96 DPI and drawn at FDpi.
+    int Scale(int value) const;
+    // Where control `row` goes at FDpi; a label takes the size of `text` in `font`.
+    RECT Placement(const TControlRow& row, HDC measure, HFONT font, const std::string& text) const;
+    // The window moved to a monitor of `dpi`: new fonts, every control placed again, and the
+    // window in the rectangle Windows suggests.
+    void ChangeDpi(int dpi, const RECT& suggested);
+
     // Drawing and colours.
+    // Tahoma of `height` pixels at 96 DPI, bold or not, at FDpi; made once per DPI.
     HFONT FontFor(int height, bool bold);
     void DrawListLine(const DRAWITEMSTRUCT& item);
     void DrawCredits(const DRAWITEMSTRUCT& item);
@@ -91,7 +103,10 @@ private:
     HWND FLastFocus = nullptr;
     WNDPROC FListDefault = nullptr;
     TMenu FPopup;
-    TGdiObject FFonts[2][40];
+    int FDpi = 96;
+    // By boldness and height at 96 DPI.
+    using TFontTable = std::array<std::array<TGdiObject, 40>, 2>;
+    std::unique_ptr<TFontTable> FFonts = std::make_unique<TFontTable>();
     // tVersion's background: the window colour until the first selection, then lime or red.
     bool FVersionColoured = false;
     uint32_t FVersionColour = 0;

@@ -1,11 +1,13 @@
 // The main window's classes and its creation: the panel class, the window built from the
-// layout table with its fonts, and FormCreate, which names the window, creates the
-// progress callback and runs the first scan before the window is shown.
+// layout table with its fonts at the window's DPI (and built again at a new one), and
+// FormCreate, which names the window, creates the progress callback and runs the first
+// scan before the window is shown.
 #include "ui/RegLib.h"
 
 #include "actions/BindStatusCallback.h"
 #include "ui/ControlIds.h"
 #include "ui/Credits.h"
+#include "ui/Dpi.h"
 #include "ui/Layout.h"
 #include "ui/MessageBoxes.h"
 #include "ui/MessageLoop.h"
@@ -13,6 +15,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 TfGeneral* fGeneral = nullptr;
@@ -133,14 +137,18 @@ TfGeneral::~TfGeneral() {
 
 bool TfGeneral::Create(HINSTANCE instance) {
     if (!RegisterClasses(instance, &WindowProc)) return false;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - FORM_WIDTH) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - FORM_HEIGHT) / 2;
-    // Sizeable, with the system menu and close button only.
+    // Sizeable, with the system menu and close button only. Its size and place wait for
+    // its DPI, which it has once it exists (WM_CREATE reads it).
     FHandle =
         CreateWindowExA(WS_EX_CONTROLPARENT, MAIN_WINDOW_CLASS, APPLICATION_TITLE,
                         WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
-                        left, top, FORM_WIDTH, FORM_HEIGHT, nullptr, nullptr, instance, this);
+                        0, 0, FORM_WIDTH, FORM_HEIGHT, nullptr, nullptr, instance, this);
     if (!FHandle) return false;
+    // Centred on the screen; a window larger than the screen keeps its caption on it.
+    const int width = Scale(FORM_WIDTH), height = Scale(FORM_HEIGHT);
+    SetWindowPos(FHandle, nullptr, std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2),
+                 std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2), width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     fGeneral = this;
     SetMessageBoxOwner(FHandle);
     RunHandler([this] { FormCreate(); });
@@ -168,7 +176,20 @@ std::string TfGeneral::ControlText(int id) const {
     return text.data();
 }
 
+int TfGeneral::Scale(int value) const {
+    return Scaled(value, FDpi);
+}
+
+RECT TfGeneral::Placement(const TControlRow& row, HDC measure, HFONT font,
+                          const std::string& text) const {
+    const int left = Scale(row.Left), top = Scale(row.Top);
+    SIZE size = {Scale(row.Width), Scale(row.Height)};
+    if (row.Kind == TControlKind::Label) size = LabelSize(measure, font, text);
+    return {left, top, left + size.cx, top + size.cy};
+}
+
 void TfGeneral::CreateControls() {
+    FDpi = WindowDpi(FHandle);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(FHandle, GWLP_HINSTANCE));
     SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(BASE_FONT_HEIGHT, false)),
                  FALSE);
@@ -184,11 +205,10 @@ void TfGeneral::CreateControls() {
             caption =
                 std::string("Programado por ") + CREDITS_AUTHOR + " - WebSite: " + CREDITS_SITE;
         const HFONT font = FontFor(row.FontHeight, row.Bold);
-        SIZE size = {row.Width, row.Height};
-        if (row.Kind == TControlKind::Label) size = LabelSize(measure.get(), font, caption);
+        const RECT at = Placement(row, measure.get(), font, caption);
         HWND control = CreateWindowExA(
-            ExStyleOf(row.Kind), WindowClassOf(row.Kind), caption.c_str(), StyleOf(row), row.Left,
-            row.Top, size.cx, size.cy, parent,
+            ExStyleOf(row.Kind), WindowClassOf(row.Kind), caption.c_str(), StyleOf(row), at.left,
+            at.top, at.right - at.left, at.bottom - at.top, parent,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.Id)), instance, nullptr);
         if (control) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
@@ -202,6 +222,29 @@ void TfGeneral::CreateControls() {
                  0);
     BuildPopupMenu();
     FBlackBrush.reset(CreateSolidBrush(RGB(0, 0, 0)));
+}
+
+void TfGeneral::ChangeDpi(int dpi, const RECT& suggested) {
+    FDpi = dpi;
+    // The controls keep drawing with the old fonts until they are handed the new ones;
+    // the old ones are freed when this returns.
+    const std::unique_ptr<TFontTable> old = std::exchange(FFonts, std::make_unique<TFontTable>());
+    SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(BASE_FONT_HEIGHT, false)),
+                 FALSE);
+    const TWindowDC measure(FHandle);
+    for (std::size_t i = 0; i < LayoutCount; ++i) {
+        const TControlRow& row = Layout[i];
+        HWND control = Control(row.Id);
+        const HFONT font = FontFor(row.FontHeight, row.Bold);
+        const RECT at = Placement(row, measure.get(), font, ControlText(row.Id));
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SendMessageA(Control(IDC_LLIBRERIAS), LB_SETITEMHEIGHT, 0, Scale(LIST_LINE_HEIGHT));
+    SetWindowPos(FHandle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(FHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TfGeneral::SetLabelCaption(int id, const std::string& text) {

@@ -3,6 +3,7 @@
 #include "ui/RegLib.h"
 
 #include "ui/ControlIds.h"
+#include "ui/Dpi.h"
 #include "ui/Layout.h"
 #include "ui/MessageBoxes.h"
 #include "ui/MessageLoop.h"
@@ -41,9 +42,12 @@ LRESULT TfGeneral::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (measure->CtlID != IDC_LLIBRERIAS) break;
-        measure->itemHeight = LIST_LINE_HEIGHT;
+        measure->itemHeight = static_cast<UINT>(Scale(LIST_LINE_HEIGHT));
         return TRUE;
     }
+    case MESSAGE_DPI_CHANGED:
+        if (lParam) ChangeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->CtlID == IDC_LLIBRERIAS) {

@@ -1,9 +1,9 @@
 # Checks the shipped Kestrova.exe itself: a 32-bit Windows GUI program of at most
 # MAX_BYTES, importing Windows' own DLLs only, carrying an icon, version information and
-# exactly the manifest MANIFEST: the highest available execution level and the five Windows
+# exactly the manifest MANIFEST: the highest available execution level, the five Windows
 # versions that make GetVersionExA tell the truth up to Windows 11 (one missing, and that
-# Windows reports an older one); no Common-Controls dependency (it would change the
-# controls' look).
+# Windows reports an older one) and per-monitor DPI awareness (without it Windows stretches
+# the window's bitmap); no Common-Controls dependency (it would change the controls' look).
 #   cmake -DEXE=... -DOBJDUMP=... -DMAX_BYTES=... -DMANIFEST=... -P CheckExecutable.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -57,7 +57,9 @@ foreach(wanted IN ITEMS
         "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>"
         "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>"
         "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>"
-        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>")
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>")
   string(FIND "${manifest}" "${wanted}" at)
   if(at EQUAL -1)
     list(APPEND errors "the manifest does not hold ${wanted}")

@@ -1,6 +1,6 @@
 // What the GUI tests share to craft a machine: catalogue lookups, the registry key of an
-// entry, the status lines, and a scenario that owns the folder the program runs in and
-// every stand-in and registration placed for it (all undone at scope end).
+// entry, the status lines, the screen's DPI, and a scenario that owns the folder the program
+// runs in and every stand-in and registration placed for it (all undone at scope end).
 #pragma once
 
 #include "Kestrova.h"
@@ -40,6 +40,32 @@ inline std::string RegistrationKey(const std::string& name) {
 inline std::string Line(const std::string& name, const char* status) {
     return name + status;
 }
+
+// `value`, a figure of the window designed at 96 DPI, at `dpi`, as the program scales it;
+// a font's height is rounded down.
+inline int Scaled(int value, int dpi) {
+    return MulDiv(value, dpi, 96);
+}
+inline int ScaledFont(int height, int dpi) {
+    return height * dpi / 96;
+}
+
+// The DPI of the programs Wine starts from now on, in both places it reads it (LogPixels);
+// the values before are put back at scope end.
+class TScopedDpi {
+public:
+    explicit TScopedDpi(int dpi) {
+        FUser.SetDword(static_cast<DWORD>(dpi));
+        FMachine.SetDword(static_cast<DWORD>(dpi));
+    }
+
+private:
+    kestrova_test::TScopedRegistryValue FUser{HKEY_CURRENT_USER, "Control Panel\\Desktop",
+                                              "LogPixels"};
+    kestrova_test::TScopedRegistryValue FMachine{
+        HKEY_LOCAL_MACHINE,
+        "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts", "LogPixels"};
+};
 
 // A crafted machine: an empty folder that the program gets as its current directory, and
 // the stand-ins and registrations placed for one scenario.

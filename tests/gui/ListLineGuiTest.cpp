@@ -1,7 +1,7 @@
 // The list's lines as the user reads them: every glyph of a catalogue name and of its status
-// word inside the line's 16 pixels. What goes first when the text sits too low in its line
-// is what hangs below the baseline: the underscore of "WS2_32.DLL" (which then reads
-// "WS2 32.DLL") and the stem of the "¡" that opens every status word.
+// word inside the line's 16 pixels (scaled, at another DPI). What goes first when the text
+// sits too low in its line is what hangs below the baseline: the underscore of "WS2_32.DLL"
+// (which then reads "WS2 32.DLL") and the stem of the "¡" that opens every status word.
 #include "GuiScenario.h"
 #include "Input.h"
 #include "Pixels.h"
@@ -15,13 +15,13 @@ namespace {
 constexpr int LINE_HEIGHT = 16;
 constexpr int TEXT_INDENT = 2; // the text's distance from the line's left edge
 
-// The list's font as the program makes it: Tahoma at a character height of 16 pixels.
+// The list's font as the program makes it: Tahoma at a character height of 16 pixels, scaled.
 class TListFont {
 public:
-    TListFont()
-        : FFont(CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, "Tahoma")) {}
+    explicit TListFont(int dpi)
+        : FFont(CreateFontA(-ScaledFont(16, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma")) {}
     ~TListFont() { DeleteObject(FFont); }
     TListFont(const TListFont&) = delete;
     TListFont& operator=(const TListFont&) = delete;
@@ -41,9 +41,9 @@ private:
     HFONT FFont;
 };
 
-} // namespace
-
-TEST(ListLine, ShowsTheUnderscoreOfTheNameAndTheWholeStatusWord) {
+// The glyphs that hang lowest, on the line of WS2_32.DLL in a window started at `dpi`.
+void ExpectWholeGlyphsOnTheLineOfWs2(int dpi) {
+    const int lineHeight = Scaled(LINE_HEIGHT, dpi), indent = Scaled(TEXT_INDENT, dpi);
     TScenario machine;
     auto app = machine.Start();
     const int index = IndexOf("WS2_32.DLL");
@@ -52,22 +52,21 @@ TEST(ListLine, ShowsTheUnderscoreOfTheNameAndTheWholeStatusWord) {
     ASSERT_EQ(app->Selection(), LB_ERR);
     HWND list = app->Control(IDC_LLIBRERIAS);
     const int top =
-        (index - static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0))) * LINE_HEIGHT;
+        (index - static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0))) * lineHeight;
     RECT client{};
     GetClientRect(list, &client);
-    ASSERT_TRUE(0 <= top && top + LINE_HEIGHT <= client.bottom) << "the line is out of view";
+    ASSERT_TRUE(0 <= top && top + lineHeight <= client.bottom) << "the line is out of view";
     MoveMouseTo(POINT{0, 0}); // the pointer away from the list
 
     const POINT origin = ClientOrigin(list);
-    const RECT line{origin.x, origin.y + top, origin.x + client.right,
-                    origin.y + top + LINE_HEIGHT};
+    const RECT line{origin.x, origin.y + top, origin.x + client.right, origin.y + top + lineHeight};
     const COLORREF paper = GetSysColor(COLOR_WINDOW);
-    const TListFont font;
+    const TListFont font(dpi);
     // Painting is asynchronous: wait until the name is on the line and two readings agree.
     TPixels shown = TPixels::OfScreen(line);
     ASSERT_TRUE(WaitUntil([&] {
         const TPixels first = TPixels::OfScreen(line);
-        if (first.InkedRows(TEXT_INDENT, TEXT_INDENT + font.Width("WS2"), paper) == 0) return false;
+        if (first.InkedRows(indent, indent + font.Width("WS2"), paper) == 0) return false;
         Sleep(100);
         shown = TPixels::OfScreen(line);
         return shown == first;
@@ -91,7 +90,17 @@ TEST(ListLine, ShowsTheUnderscoreOfTheNameAndTheWholeStatusWord) {
         const int rows =
             whole.InkedRows(TPixels::TEXT_MARGIN + left, TPixels::TEXT_MARGIN + right, paper);
         ASSERT_GT(rows, 0);
-        EXPECT_EQ(shown.InkedRows(TEXT_INDENT + left, TEXT_INDENT + right, paper), rows)
+        EXPECT_EQ(shown.InkedRows(indent + left, indent + right, paper), rows)
             << "columns " << left << " to " << right << " of \"" << text << "\"";
+    }
+}
+
+} // namespace
+
+TEST(ListLine, ShowsTheUnderscoreOfTheNameAndTheWholeStatusWordAtEveryScale) {
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(std::to_string(dpi) + " DPI");
+        const TScopedDpi scale(dpi);
+        ExpectWholeGlyphsOnTheLineOfWs2(dpi);
     }
 }

@@ -1,11 +1,7 @@
 // What the window shows when the program starts: the catalogue lines of the machine it
 // finds, its caption with its own version, the operating-system label (and the status
-// report's, which is the same), labels as large as their text and the initial state of
-// every control.
+// report's, which is the same) and the initial state of every control.
 #include "GuiScenario.h"
-#include "Pixels.h"
-
-#include "ui/Layout.h"
 
 #include <gtest/gtest.h>
 
@@ -100,31 +96,6 @@ TEST(Startup, StartsWithNothingSelectedAndEveryCommandDisabled) {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     EXPECT_TRUE(WaitUntil([&] { return app->VersionBackground() == window; }))
         << std::hex << app->VersionBackground();
-}
-
-TEST(Startup, SizesEachLabelToItsTextInItsOwnFont) {
-    TScenario machine;
-    auto app = machine.Start();
-    HDC screen = GetDC(nullptr);
-    for (std::size_t i = 0; i < LayoutCount; ++i) {
-        const TControlRow& row = Layout[i];
-        if (row.Kind != TControlKind::Label) continue;
-        const std::string text = app->Text(row.Id);
-        HFONT font =
-            CreateFontA(-row.FontHeight, 0, 0, 0, row.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
-        HGDIOBJ old = SelectObject(screen, font);
-        RECT needed{};
-        DrawTextA(screen, text.c_str(), -1, &needed, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX);
-        SelectObject(screen, old);
-        DeleteObject(font);
-        RECT shown{};
-        GetWindowRect(app->Control(row.Id), &shown);
-        EXPECT_GE(shown.right - shown.left, needed.right) << row.Name << " \"" << text << "\"";
-        EXPECT_GE(shown.bottom - shown.top, needed.bottom) << row.Name << " \"" << text << "\"";
-    }
-    ReleaseDC(nullptr, screen);
 }
 
 TEST(Startup, NamesTheWindowsWineImitatesInTheLabelAndTheReport) {

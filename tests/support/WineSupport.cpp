@@ -227,14 +227,21 @@ TScopedRegistryValue::~TScopedRegistryValue() {
 }
 
 void TScopedRegistryValue::SetText(const std::string& text) {
+    Set(REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void TScopedRegistryValue::SetDword(DWORD value) {
+    Set(REG_DWORD, &value, sizeof value);
+}
+
+void TScopedRegistryValue::Set(DWORD type, const void* data, DWORD size) {
     HKEY raw = nullptr;
     LONG status =
         RegCreateKeyExA(FRoot, FKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr);
     if (status != ERROR_SUCCESS) Fail("RegCreateKeyExA " + FKey, status);
     TRegKey key(raw);
-    status = RegSetValueExA(key.get(), FName.c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1));
+    status =
+        RegSetValueExA(key.get(), FName.c_str(), 0, type, static_cast<const BYTE*>(data), size);
     if (status != ERROR_SUCCESS) Fail("RegSetValueExA " + FKey, status);
 }
 

@@ -90,9 +90,11 @@ public:
     TScopedRegistryValue(const TScopedRegistryValue&) = delete;
     TScopedRegistryValue& operator=(const TScopedRegistryValue&) = delete;
     void SetText(const std::string& text);
+    void SetDword(DWORD value);
     void Remove();
 
 private:
+    void Set(DWORD type, const void* data, DWORD size);
     HKEY FRoot;
     std::string FKey, FName;
     bool FExisted = false;
