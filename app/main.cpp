@@ -18,7 +18,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (request.Mode == TRunMode::Status) return RunStatus(request.File);
     if (request.Mode == TRunMode::Repair) return RunRepairCommand(request, instance);
 
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+    // The manifest's Common Controls 6: buttons, edit fields, list, labels and progress bar
+    // in the running Windows' visual style.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     TfGeneral form;
     if (!form.Create(instance)) return 1;

@@ -2,8 +2,8 @@
 # MAX_BYTES, importing Windows' own DLLs only, carrying an icon, version information and
 # exactly the manifest MANIFEST: the highest available execution level, the five Windows
 # versions that make GetVersionExA tell the truth up to Windows 11 (one missing, and that
-# Windows reports an older one) and per-monitor DPI awareness (without it Windows stretches
-# the window's bitmap); no Common-Controls dependency (it would change the controls' look).
+# Windows reports an older one), per-monitor DPI awareness (without it Windows stretches the
+# window's bitmap) and Common Controls 6 (without it the controls are drawn as in Windows 95).
 #   cmake -DEXE=... -DOBJDUMP=... -DMAX_BYTES=... -DMANIFEST=... -P CheckExecutable.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -59,16 +59,11 @@ foreach(wanted IN ITEMS
         "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>"
         "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"
         "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"
-        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>")
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"
+        "<assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" processorArchitecture=\"*\" publicKeyToken=\"6595b64144ccf1df\" language=\"*\"/>")
   string(FIND "${manifest}" "${wanted}" at)
   if(at EQUAL -1)
     list(APPEND errors "the manifest does not hold ${wanted}")
-  endif()
-endforeach()
-foreach(unwanted IN ITEMS dependency Common-Controls)
-  string(FIND "${manifest}" "${unwanted}" at)
-  if(NOT at EQUAL -1)
-    list(APPEND errors "the manifest holds ${unwanted}")
   endif()
 endforeach()
 # The resource holds the manifest's bytes as they are.

@@ -1,14 +1,16 @@
 // The window at the scale of its monitor: every control where the layout table puts it,
 // scaled from 96 DPI (at 96 DPI exactly the table), its texts in fonts of the same scale and
-// none of them cut, and the whole window laid out again when it is dragged to a monitor of
-// another scale. Wine gives the programs it starts the DPI of LogPixels; it has one scale
-// for every monitor and sends no WM_DPICHANGED, so the test sends it as Windows would.
+// none of them cut, the buttons Common Controls 6 buttons, and the whole window laid out
+// again when it is dragged to a monitor of another scale. Wine gives the programs it starts
+// the DPI of LogPixels; it has one scale for every monitor and sends no WM_DPICHANGED, so
+// the test sends it as Windows would.
 #include "GuiScenario.h"
 #include "Input.h"
 #include "RemoteMemory.h"
 
 #include "ui/Layout.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -70,8 +72,16 @@ void ExpectLaidOutAt(TKestrova& app, int dpi, std::set<std::string>& wholeAt96) 
         }
         EXPECT_NEAR(width, Scaled(row.Width, dpi), slack);
         EXPECT_NEAR(height, Scaled(row.Height, dpi), slack);
-        if (row.Kind == TControlKind::Link || row.Kind == TControlKind::Button) {
+        if (row.Kind == TControlKind::Link) {
             EXPECT_LE(needed.cx, width) << text;
+        }
+        if (row.Kind == TControlKind::Button) {
+            // Only a Common Controls 6 button answers; its ideal size holds its caption.
+            SIZE ideal{};
+            EXPECT_TRUE(SendPointingAt(control, BCM_GETIDEALSIZE, 0, ideal))
+                << "not a Common Controls 6 button";
+            EXPECT_LE(ideal.cx, width) << text;
+            EXPECT_LE(ideal.cy, height) << text;
         }
     }
     // Lines of the scaled height, none cut by the scroll bar (which grows with the DPI).
