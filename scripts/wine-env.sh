@@ -57,6 +57,17 @@ kestrova_fonts() {
     done
 }
 
+# kestrova_dpi DIR DPI: the prefix's programs started from now on draw at DPI (LogPixels, in
+# both places Wine reads it).
+kestrova_dpi() {
+    local dir=$1 dpi=$2 key
+    for key in 'HKCU\Control Panel\Desktop' \
+        'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        WINEPREFIX=$dir "$KESTROVA_WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f \
+            >/dev/null 2>&1
+    done
+}
+
 # kestrova_wineserver DIR: a persistent wineserver for the prefix, so each Wine start is quick.
 kestrova_wineserver() {
     local dir=$1
@@ -69,12 +80,12 @@ kestrova_wineserver() {
     WINEPREFIX=$dir "$KESTROVA_WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
-# kestrova_xvfb: starts Xvfb on a free display and exports DISPLAY.
+# kestrova_xvfb [WxH]: starts Xvfb (1024x768 unless WxH) on a free display and exports DISPLAY.
 kestrova_xvfb() {
-    local n
+    local n size=${1:-1024x768}
     for n in $(seq 140 199); do
         if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+            Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
             local pid=$!
             local i
             for i in $(seq 1 50); do
