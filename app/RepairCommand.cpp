@@ -4,6 +4,8 @@
 
 #include "actions/DownloadFile.h"
 #include "actions/Repair.h"
+#include "app/ParentOutput.h"
+#include "app/TextEncoding.h"
 #include "app/Unattended.h"
 #include "platform/Handles.h"
 #include "platform/WinPlatform.h"

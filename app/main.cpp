@@ -2,7 +2,9 @@
 // Kestrova per machine, and either does the unattended work or creates the main window,
 // which scans on creation, and runs the message loop until it is closed.
 #include "app/CommandLine.h"
+#include "app/ParentOutput.h"
 #include "app/RepairCommand.h"
+#include "app/SingleInstance.h"
 #include "app/Unattended.h"
 #include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
@@ -14,7 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (request.Mode == TRunMode::Help) return ShowUsage(EXIT_ALL_OK);
     if (request.Mode == TRunMode::BadUse) return ShowUsage(EXIT_BAD_USE);
     const TSingleInstance instanceLock;
-    if (!instanceLock.First()) return ReportAlreadyRunning(request);
+    if (!instanceLock.First()) return instanceLock.ReportWhyNot(request);
     if (request.Mode == TRunMode::Status) return RunStatus(request.File);
     if (request.Mode == TRunMode::Repair) return RunRepairCommand(request, instance);
 
