@@ -6,12 +6,14 @@
 #include "app/RepairCommand.h"
 #include "app/SingleInstance.h"
 #include "app/Unattended.h"
+#include "platform/SystemLibraries.h"
 #include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
 
 #include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
     const TCommandLine request = ParseCommandLine(ProgramArguments());
     if (request.Mode == TRunMode::Help) return ShowUsage(EXIT_ALL_OK);
     if (request.Mode == TRunMode::BadUse) return ShowUsage(EXIT_BAD_USE);

@@ -82,7 +82,7 @@ public:
     // What calling a library's exported entry (no arguments, an HRESULT back) came to.
     struct TEntryCall {
         enum class TOutcome {
-            NotLoaded, // LoadLibraryA failed
+            NotLoaded, // the library could not be loaded
             NoEntry,   // the library does not export the entry
             Returned,  // the entry returned Result
             Faulted,   // the entry raised structured exception FaultCode
@@ -91,9 +91,11 @@ public:
         int32_t Result = 0;
         uint32_t FaultCode = 0;
     };
-    // Loads `library` into this process, calls its entry `entry` under a guard that catches
-    // a fault inside it, and unloads the library again in every case; OLE is initialized
-    // on the calling thread from before the load until after the unload, as regsvr32 does.
+    // Loads `library` into this process (a path that is not a full one is taken from the
+    // current folder; its dependencies come from its own folder and the system folder),
+    // calls its entry `entry` under a guard that catches a fault inside it, and unloads the
+    // library again in every case; OLE is initialized on the calling thread from before the
+    // load until after the unload, as regsvr32 does.
     virtual TEntryCall CallLibraryEntry(const std::string& library, const char* entry) = 0;
 
     // What WinVerifyTrust (generic Authenticode policy, no user interface, no revocation

@@ -7,6 +7,7 @@
 #include "platform/Handles.h"
 #include "platform/LateBound.h"
 #include "platform/OleScope.h"
+#include "platform/SystemLibraries.h"
 
 #include <sfc.h>
 #include <wincrypt.h>
@@ -66,14 +67,20 @@ public:
     }
 
     std::optional<TVersionParts> ReadFileVersion(const std::string& file) override {
+        static auto* sizeOf =
+            LateBound<decltype(GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
+        static auto* read =
+            LateBound<decltype(GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
+        static auto* query = LateBound<decltype(VerQueryValueA)>("version.dll", "VerQueryValueA");
+        if (sizeOf == nullptr || read == nullptr || query == nullptr) return std::nullopt;
         DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+        const DWORD size = sizeOf(file.c_str(), &ignored);
         if (size == 0) return std::nullopt;
         std::vector<char> block(size);
-        if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return std::nullopt;
+        if (!read(file.c_str(), 0, size, block.data())) return std::nullopt;
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT fixedSize = 0;
-        if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        if (!query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
             fixed == nullptr || fixedSize < sizeof(VS_FIXEDFILEINFO))
             return std::nullopt;
         return TVersionParts{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
@@ -109,7 +116,7 @@ public:
 
     bool IsWow64() override {
         using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
-        TModule kernel(LoadLibraryA("kernel32.dll"));
+        TModule kernel(LoadSystemLibrary("kernel32.dll"));
         if (!kernel) return false;
         const auto query = reinterpret_cast<TIsWow64Process>(
             reinterpret_cast<void*>(GetProcAddress(kernel.get(), "IsWow64Process")));
@@ -176,7 +183,7 @@ public:
         // Initialized before the library is loaded, uninitialized after it is freed.
         TOleScope ole;
         TEntryCall call;
-        TModule module(LoadLibraryA(library.c_str()));
+        TModule module(LoadLibraryAt(library));
         if (!module) return call;
         const auto fn = reinterpret_cast<TLibraryEntryFn>(
             reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));
