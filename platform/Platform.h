@@ -54,6 +54,11 @@ public:
     // True only when kernel32 exports IsWow64Process, the call succeeds and its flag is set.
     virtual bool IsWow64() = 0;
 
+    // True when this process runs with an administrator's rights: the token's elevation
+    // (GetTokenInformation, TokenElevation); where Windows cannot say (before Vista) or the
+    // query fails, when the user is a member of BUILTIN\Administrators. Read once per run.
+    virtual bool Elevated() = 0;
+
     // DeleteFileA; true when the file was deleted.
     virtual bool RemoveFile(const std::string& path) = 0;
 

@@ -35,6 +35,31 @@ using TCryptProvider = TOwned<TCryptTraits<HCRYPTPROV, ReleaseProvider>>;
 using TCryptKey = TOwned<TCryptTraits<HCRYPTKEY, CryptDestroyKey>>;
 using TCryptHash = TOwned<TCryptTraits<HCRYPTHASH, CryptDestroyHash>>;
 
+// TOKEN_ELEVATION, which the headers for Windows XP do not declare.
+constexpr auto TOKEN_ELEVATION_CLASS = static_cast<TOKEN_INFORMATION_CLASS>(20);
+
+bool IsAdministrator() {
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(administrators);
+    BOOL member = FALSE;
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+           CheckTokenMembership(nullptr, administrators, &member) && member;
+}
+
+bool ReadElevation() {
+    HANDLE raw = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        const TKernelHandle token(raw);
+        DWORD elevated = 0;
+        DWORD length = 0;
+        if (GetTokenInformation(token.get(), TOKEN_ELEVATION_CLASS, &elevated, sizeof(elevated),
+                                &length))
+            return elevated != 0;
+    }
+    // Windows before Vista has no elevation: an administrator has all of its rights always.
+    return IsAdministrator();
+}
+
 class TWinPlatform final : public TPlatform {
 public:
     std::optional<std::string> ReadClassesRootBytes(const std::string& key,
@@ -122,6 +147,11 @@ public:
             reinterpret_cast<void*>(GetProcAddress(kernel.get(), "IsWow64Process")));
         BOOL flag = FALSE;
         return query != nullptr && query(GetCurrentProcess(), &flag) && flag;
+    }
+
+    bool Elevated() override {
+        static const bool elevated = ReadElevation();
+        return elevated;
     }
 
     bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
