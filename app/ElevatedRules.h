@@ -1,7 +1,9 @@
 // What a run with an administrator's rights refuses that a standard user's run allows, as
 // decisions over plain facts: native tests cover what Wine cannot show, since Wine runs
-// every program as an administrator and has no private namespaces.
+// every program as an administrator and has neither private namespaces nor reparse points.
 #pragma once
+
+#include <cstdint>
 
 // Where the one-instance mutex lives.
 enum class TInstanceMutexPlace {
@@ -44,4 +46,12 @@ constexpr TInstanceVerdict JudgeInstance(bool elevated, TInstanceMutexPlace plac
     return place == TInstanceMutexPlace::PrivateNamespace || administratorsOwn
                ? TInstanceVerdict::AlreadyRunning
                : TInstanceVerdict::Blocked;
+}
+
+// A file an elevated run writes for the one who started it (a report, a log) must be the
+// file its name says: not a reparse point (a symbolic link, a junction), and no hard link
+// of another file, either of which a standard user may plant to make the run write over a
+// file of their choosing. A standard user's own run can only reach files that user may write.
+constexpr bool RefusesToWrite(bool elevated, bool reparsePoint, uint32_t links) {
+    return elevated && (reparsePoint || links > 1);
 }

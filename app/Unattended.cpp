@@ -1,11 +1,11 @@
 // The status report without the window: to a file or to the one who started the program.
 #include "app/Unattended.h"
 
+#include "app/OutputFile.h"
 #include "app/ParentOutput.h"
 #include "app/TextEncoding.h"
 #include "inventory/Scan.h"
 #include "inventory/StatusReport.h"
-#include "platform/Handles.h"
 #include "platform/WinPlatform.h"
 #include "ui/OSName.h"
 
@@ -25,11 +25,6 @@ std::string BesideProgram(const std::string& name) {
     return (slash == std::string::npos ? std::string() : folder.substr(0, slash + 1)) + name;
 }
 
-TFileHandle CreateReportFile(const std::string& path) {
-    return TFileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 } // namespace
 
 std::vector<std::string> ProgramArguments() {
@@ -47,17 +42,20 @@ std::string ScanReport(TPlatform& platform, bool& allOk) {
 }
 
 bool WriteReportFile(const std::string& path, const std::string& report) {
-    const TFileHandle file = CreateReportFile(path);
-    return file && WriteUtf8(file.get(), report);
+    TFileHandle file;
+    return OpenOutputFile(path, TOutputMode::Replace, file) == TOutputOpening::Opened &&
+           WriteUtf8(file.get(), report);
 }
 
-int RunStatus(const std::string& file) {
+int RunStatus(const TCommandLine& request) {
     // The destination is opened before the scan, so a bad one leaves nothing done.
     TFileHandle target;
-    const bool toConsole = file.empty() && ParentOutputExists();
+    const bool toConsole = request.File.empty() && ParentOutputExists();
     if (!toConsole) {
-        target = CreateReportFile(file.empty() ? BesideProgram(DEFAULT_REPORT_NAME) : file);
-        if (!target) return ShowUsage(EXIT_BAD_USE);
+        const std::string path =
+            request.File.empty() ? BesideProgram(DEFAULT_REPORT_NAME) : request.File;
+        const TOutputOpening opened = OpenOutputFile(path, TOutputMode::Replace, target);
+        if (opened != TOutputOpening::Opened) return RefuseOutputFile(opened, path, request);
     }
     bool allOk = false;
     const std::string report = ScanReport(WindowsPlatform(), allOk);

@@ -2,6 +2,7 @@
 // report.
 #pragma once
 
+#include "app/CommandLine.h"
 #include "platform/Platform.h"
 
 #include <string>
@@ -24,6 +25,7 @@ std::string ScanReport(TPlatform& platform, bool& allOk);
 bool WriteReportFile(const std::string& path, const std::string& report);
 
 // /estado [FILE]: the report to FILE, else the parent's console or output, else
-// Kestrova-estado.txt beside the program. EXIT_ALL_OK, EXIT_NEEDS_ACTION, or EXIT_BAD_USE (with the
-// usage) when the destination cannot be written and nothing was scanned.
-int RunStatus(const std::string& file);
+// Kestrova-estado.txt beside the program. EXIT_ALL_OK, EXIT_NEEDS_ACTION, or EXIT_BAD_USE
+// (with the usage, or why a link is refused) when the destination cannot be written and
+// nothing was scanned.
+int RunStatus(const TCommandLine& request);

@@ -19,7 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (request.Mode == TRunMode::BadUse) return ShowUsage(EXIT_BAD_USE);
     const TSingleInstance instanceLock;
     if (!instanceLock.First()) return instanceLock.ReportWhyNot(request);
-    if (request.Mode == TRunMode::Status) return RunStatus(request.File);
+    if (request.Mode == TRunMode::Status) return RunStatus(request);
     if (request.Mode == TRunMode::Repair) return RunRepairCommand(request, instance);
 
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};

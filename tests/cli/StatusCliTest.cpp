@@ -1,7 +1,7 @@
 // Kestrova.exe started with switches, as a script starts it: the exit codes, the usage on
 // bad use with nothing written, the status report against the window's own list, the
-// second instance that does nothing while the window runs, and a mark of one instance
-// someone else made, which an elevated run refuses.
+// second instance that does nothing while the window runs, and what an elevated run refuses:
+// a mark of one instance someone else made, and a report or log that is a link.
 #include "LibServerControl.h"
 #include "platform/Handles.h"
 #include "tests/gui/GuiScenario.h"
@@ -12,6 +12,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 
 using namespace gui;
@@ -290,5 +291,27 @@ TEST(SingleInstance, AMarkSomeoneElseMadeStopsAnElevatedRunWithExitCodeSix) {
                 << run.Output;
             EXPECT_FALSE(FileExistsAt(here / "informe.txt")) << squatter << " " << args;
         }
+    }
+}
+
+// A report or a log whose name is a hard link of another file (one a standard user linked to
+// a file of the administrator's, say) is refused before it is cut or written, with exit code
+// 2. Wine 8 makes no reparse points (CreateSymbolicLinkA does nothing and says it did, and a
+// Unix symbolic link reads as a plain file), so the same rule for those is tested natively.
+TEST(CommandLine, AnElevatedRunWritesNoReportOrLogThroughAHardLink) {
+    TScopedFolder here;
+    const TNothingToFetch nothing;
+    const std::string other = here / "otro.txt";
+    std::ofstream(other, std::ios::binary) << "ajeno\r\n";
+    for (const char* args : {"/estado enlace.txt", "/reparar /s /registro enlace.txt"}) {
+        const std::string link = here / "enlace.txt";
+        ASSERT_TRUE(CreateHardLinkA(link.c_str(), other.c_str(), nullptr)) << args;
+        const TProcessResult run = RunKestrova(args, here.Path());
+        EXPECT_EQ(run.ExitCode, 2u) << args;
+        EXPECT_NE(run.Output.find("no escribe en enlace.txt: es un enlace"), std::string::npos)
+            << args << "\n"
+            << run.Output;
+        EXPECT_EQ(ReadWholeFile(other), "ajeno\r\n") << args;
+        DeleteFileA(link.c_str());
     }
 }

@@ -1,6 +1,6 @@
 // What an elevated run refuses, for the cases Wine cannot show (it runs every program as an
-// administrator and has no private namespaces): where the one-instance mutex lives and what
-// its opening means.
+// administrator, has no private namespaces and makes no reparse points): where the
+// one-instance mutex lives, what its opening means, and which output files are refused.
 #include "app/ElevatedRules.h"
 
 #include <gtest/gtest.h>
@@ -46,4 +46,21 @@ TEST(ElevatedRules, TheInstanceMutexIsOnlyEverAnAdministratorsOwnWhileElevated) 
         EXPECT_EQ(JudgeInstance(c.elevated, place, c.opening, c.administratorsOwn), c.verdict)
             << row;
     }
+}
+
+TEST(ElevatedRules, AnElevatedRunWritesNoFileThroughALink) {
+    struct TCase {
+        bool elevated;
+        bool reparsePoint; // a symbolic link or a junction
+        uint32_t links;    // hard links of the file, itself included
+        bool refused;
+    };
+    const TCase cases[] = {
+        {true, false, 1, false}, {true, true, 1, true},   {true, false, 2, true},
+        {true, true, 3, true},   {false, true, 1, false}, {false, false, 2, false},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(RefusesToWrite(c.elevated, c.reparsePoint, c.links), c.refused)
+            << "elevated " << c.elevated << ", reparse point " << c.reparsePoint << ", links "
+            << c.links;
 }
