@@ -35,7 +35,8 @@ const char* const USAGE_TEXT =
     "  /?                 muestra este texto\r\n"
     "Códigos de salida: 0 todo OK, 1 alguna librería necesita una acción (/estado),\r\n"
     "2 uso incorrecto, 3 alguna librería sigue necesitando una acción (/reparar),\r\n"
-    "4 detenido por el usuario, 5 Kestrova ya está en marcha.\r\n";
+    "4 detenido por el usuario, 5 Kestrova ya está en marcha,\r\n"
+    "6 no se puede comprobar si Kestrova ya está en marcha (otro ocupa su marca).\r\n";
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return {};

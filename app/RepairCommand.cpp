@@ -4,6 +4,8 @@
 
 #include "actions/DownloadFile.h"
 #include "actions/Repair.h"
+#include "app/OutputFile.h"
+#include "app/TextEncoding.h"
 #include "app/Unattended.h"
 #include "platform/Handles.h"
 #include "platform/WinPlatform.h"
@@ -28,11 +30,12 @@ std::string Digits(unsigned value, std::size_t width) {
 // byte-order mark.
 class TRepairLog {
 public:
-    bool Open(const std::string& path) {
-        FFile.reset(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!FFile) return false;
-        return GetFileSize(FFile.get(), nullptr) != 0 || WriteAll(FFile.get(), "\xEF\xBB\xBF");
+    TOutputOpening Open(const std::string& path) {
+        const TOutputOpening opened = OpenOutputFile(path, TOutputMode::Append, FFile);
+        if (opened != TOutputOpening::Opened) return opened;
+        return GetFileSize(FFile.get(), nullptr) != 0 || WriteAll(FFile.get(), "\xEF\xBB\xBF")
+                   ? opened
+                   : TOutputOpening::Failed;
     }
     // Time, library, step, outcome, reason: tab-separated, one line.
     void Write(const TRepairStep& step) {
@@ -141,7 +144,10 @@ int ExitCodeOf(TRepairResult result) {
 
 int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
     TRepairLog log;
-    if (!request.Log.empty() && !log.Open(request.Log)) return ShowUsage(EXIT_BAD_USE);
+    if (!request.Log.empty()) {
+        const TOutputOpening opened = log.Open(request.Log);
+        if (opened != TOutputOpening::Opened) return RefuseOutputFile(opened, request.Log, request);
+    }
     if (request.Silent) {
         // A GUI program hears Ctrl+C only in a console it joined.
         AttachConsole(ATTACH_PARENT_PROCESS);

@@ -9,6 +9,6 @@
 inline constexpr int EXIT_STILL_NEEDS_ACTION = 3;
 inline constexpr int EXIT_STOPPED = 4;
 
-// EXIT_ALL_OK, EXIT_STILL_NEEDS_ACTION or EXIT_STOPPED; EXIT_BAD_USE (with the usage, and
-// nothing done) when the log file cannot be opened.
+// EXIT_ALL_OK, EXIT_STILL_NEEDS_ACTION or EXIT_STOPPED; EXIT_BAD_USE (with the usage, or
+// why a link is refused, and nothing done) when the log file cannot be opened.
 int RunRepairCommand(const TCommandLine& request, HINSTANCE instance);

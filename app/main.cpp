@@ -2,20 +2,24 @@
 // Kestrova per machine, and either does the unattended work or creates the main window,
 // which scans on creation, and runs the message loop until it is closed.
 #include "app/CommandLine.h"
+#include "app/ParentOutput.h"
 #include "app/RepairCommand.h"
+#include "app/SingleInstance.h"
 #include "app/Unattended.h"
+#include "platform/SystemLibraries.h"
 #include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
 
 #include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    RestrictLibrarySearch();
     const TCommandLine request = ParseCommandLine(ProgramArguments());
     if (request.Mode == TRunMode::Help) return ShowUsage(EXIT_ALL_OK);
     if (request.Mode == TRunMode::BadUse) return ShowUsage(EXIT_BAD_USE);
     const TSingleInstance instanceLock;
-    if (!instanceLock.First()) return ReportAlreadyRunning(request);
-    if (request.Mode == TRunMode::Status) return RunStatus(request.File);
+    if (!instanceLock.First()) return instanceLock.ReportWhyNot(request);
+    if (request.Mode == TRunMode::Status) return RunStatus(request);
     if (request.Mode == TRunMode::Repair) return RunRepairCommand(request, instance);
 
     // The manifest's Common Controls 6: buttons, edit fields, list, labels and progress bar

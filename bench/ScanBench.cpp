@@ -60,6 +60,7 @@ public:
     }
     std::optional<TOsVersion> OsVersion() override { return FInner.OsVersion(); }
     bool IsWow64() override { return FInner.IsWow64(); }
+    bool Elevated() override { return FInner.Elevated(); }
     bool RemoveFile(const std::string& path) override { return FInner.RemoveFile(path); }
     bool ProbeCreateFile(const std::string& path) override { return FInner.ProbeCreateFile(path); }
     bool CanRemoveFile(const std::string& path) override { return FInner.CanRemoveFile(path); }

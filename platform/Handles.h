@@ -53,6 +53,9 @@ inline void DeleteGdi(HGDIOBJ h) {
 inline void DestroyMenuHandle(HMENU h) {
     DestroyMenu(h);
 }
+inline void CloseKernelObject(HANDLE h) {
+    CloseHandle(h);
+}
 } // namespace handles_detail
 
 struct TFindTraits {
@@ -72,6 +75,9 @@ using TGdiObject = TOwned<TNullTraits<HGDIOBJ, handles_detail::DeleteGdi>>;
 using TMenu = TOwned<TNullTraits<HMENU, handles_detail::DestroyMenuHandle>>;
 using TFindHandle = TOwned<TFindTraits>;
 using TFileHandle = TOwned<TFileTraits>;
+// A kernel object whose functions give null, not INVALID_HANDLE_VALUE, for none: a token,
+// a mutex.
+using TKernelHandle = TOwned<TNullTraits<HANDLE, handles_detail::CloseKernelObject>>;
 
 // A window's device context from GetDC, released to that window at scope end.
 class TWindowDC {

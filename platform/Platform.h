@@ -57,6 +57,11 @@ public:
     // True only when kernel32 exports IsWow64Process, the call succeeds and its flag is set.
     virtual bool IsWow64() = 0;
 
+    // True when this process runs with an administrator's rights: the token's elevation
+    // (GetTokenInformation, TokenElevation); where Windows cannot say (before Vista) or the
+    // query fails, when the user is a member of BUILTIN\Administrators. Read once per run.
+    virtual bool Elevated() = 0;
+
     // DeleteFileA; true when the file was deleted.
     virtual bool RemoveFile(const std::string& path) = 0;
 
@@ -85,7 +90,7 @@ public:
     // What calling a library's exported entry (no arguments, an HRESULT back) came to.
     struct TEntryCall {
         enum class TOutcome {
-            NotLoaded, // LoadLibraryA failed
+            NotLoaded, // the library could not be loaded
             NoEntry,   // the library does not export the entry
             Returned,  // the entry returned Result
             Faulted,   // the entry raised structured exception FaultCode
@@ -94,9 +99,11 @@ public:
         int32_t Result = 0;
         uint32_t FaultCode = 0;
     };
-    // Loads `library` into this process, calls its entry `entry` under a guard that catches
-    // a fault inside it, and unloads the library again in every case; OLE is initialized
-    // on the calling thread from before the load until after the unload, as regsvr32 does.
+    // Loads `library` into this process (a path that is not a full one is taken from the
+    // current folder; its dependencies come from its own folder and the system folder),
+    // calls its entry `entry` under a guard that catches a fault inside it, and unloads the
+    // library again in every case; OLE is initialized on the calling thread from before the
+    // load until after the unload, as regsvr32 does.
     virtual TEntryCall CallLibraryEntry(const std::string& library, const char* entry) = 0;
 
     // What WinVerifyTrust (generic Authenticode policy, no user interface, no revocation

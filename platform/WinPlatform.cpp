@@ -7,6 +7,7 @@
 #include "platform/Handles.h"
 #include "platform/LateBound.h"
 #include "platform/OleScope.h"
+#include "platform/SystemLibraries.h"
 
 #include <sfc.h>
 #include <wincrypt.h>
@@ -33,6 +34,31 @@ BOOL WINAPI ReleaseProvider(HCRYPTPROV provider) {
 using TCryptProvider = TOwned<TCryptTraits<HCRYPTPROV, ReleaseProvider>>;
 using TCryptKey = TOwned<TCryptTraits<HCRYPTKEY, CryptDestroyKey>>;
 using TCryptHash = TOwned<TCryptTraits<HCRYPTHASH, CryptDestroyHash>>;
+
+// TOKEN_ELEVATION, which the headers for Windows XP do not declare.
+constexpr auto TOKEN_ELEVATION_CLASS = static_cast<TOKEN_INFORMATION_CLASS>(20);
+
+bool IsAdministrator() {
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof(administrators);
+    BOOL member = FALSE;
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+           CheckTokenMembership(nullptr, administrators, &member) && member;
+}
+
+bool ReadElevation() {
+    HANDLE raw = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        const TKernelHandle token(raw);
+        DWORD elevated = 0;
+        DWORD length = 0;
+        if (GetTokenInformation(token.get(), TOKEN_ELEVATION_CLASS, &elevated, sizeof(elevated),
+                                &length))
+            return elevated != 0;
+    }
+    // Windows before Vista has no elevation: an administrator has all of its rights always.
+    return IsAdministrator();
+}
 
 class TWinPlatform final : public TPlatform {
 public:
@@ -66,14 +92,20 @@ public:
     }
 
     std::optional<TVersionParts> ReadFileVersion(const std::string& file) override {
+        static auto* sizeOf =
+            LateBound<decltype(GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
+        static auto* read =
+            LateBound<decltype(GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
+        static auto* query = LateBound<decltype(VerQueryValueA)>("version.dll", "VerQueryValueA");
+        if (sizeOf == nullptr || read == nullptr || query == nullptr) return std::nullopt;
         DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+        const DWORD size = sizeOf(file.c_str(), &ignored);
         if (size == 0) return std::nullopt;
         std::vector<char> block(size);
-        if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data())) return std::nullopt;
+        if (!read(file.c_str(), 0, size, block.data())) return std::nullopt;
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT fixedSize = 0;
-        if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        if (!query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
             fixed == nullptr || fixedSize < sizeof(VS_FIXEDFILEINFO))
             return std::nullopt;
         return TVersionParts{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
@@ -117,12 +149,17 @@ public:
 
     bool IsWow64() override {
         using TIsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
-        TModule kernel(LoadLibraryA("kernel32.dll"));
+        TModule kernel(LoadSystemLibrary("kernel32.dll"));
         if (!kernel) return false;
         const auto query = reinterpret_cast<TIsWow64Process>(
             reinterpret_cast<void*>(GetProcAddress(kernel.get(), "IsWow64Process")));
         BOOL flag = FALSE;
         return query != nullptr && query(GetCurrentProcess(), &flag) && flag;
+    }
+
+    bool Elevated() override {
+        static const bool elevated = ReadElevation();
+        return elevated;
     }
 
     bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
@@ -184,7 +221,7 @@ public:
         // Initialized before the library is loaded, uninitialized after it is freed.
         TOleScope ole;
         TEntryCall call;
-        TModule module(LoadLibraryA(library.c_str()));
+        TModule module(LoadLibraryAt(library));
         if (!module) return call;
         const auto fn = reinterpret_cast<TLibraryEntryFn>(
             reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));

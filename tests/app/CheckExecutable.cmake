@@ -1,9 +1,10 @@
 # Checks the shipped Kestrova.exe itself: a 32-bit Windows GUI program of at most
-# MAX_BYTES, importing Windows' own DLLs only, carrying an icon, version information and
-# exactly the manifest MANIFEST: the highest available execution level, the five Windows
-# versions that make GetVersionExA tell the truth up to Windows 11 (one missing, and that
-# Windows reports an older one), per-monitor DPI awareness (without it Windows stretches the
-# window's bitmap) and Common Controls 6 (without it the controls are drawn as in Windows 95).
+# MAX_BYTES, importing only DLLs Windows never looks for beside it, carrying an icon, version
+# information and exactly the manifest MANIFEST: the highest available execution level, the
+# five Windows versions that make GetVersionExA tell the truth up to Windows 11 (one missing,
+# and that Windows reports an older one), per-monitor DPI awareness (without it Windows
+# stretches the window's bitmap) and Common Controls 6 (without it the controls are drawn as
+# in Windows 95).
 #   cmake -DEXE=... -DOBJDUMP=... -DMAX_BYTES=... -DMANIFEST=... -P CheckExecutable.cmake
 cmake_minimum_required(VERSION 3.25)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -25,18 +26,27 @@ if(NOT dump MATCHES "Subsystem[ \t]+00000002")
   list(APPEND errors "not a GUI-subsystem program")
 endif()
 
-set(windows_dlls ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL
-                 OLE32.DLL OLEAUT32.DLL SHELL32.DLL URLMON.DLL USER32.DLL VERSION.DLL)
+# The loader resolves the import table before any of the program's code runs, looking for a
+# DLL in the program's folder first, where a standard user may have put one of the same name
+# (a Downloads folder), unless Windows always takes it from the system folder: the names on
+# the KnownDLLs list of every Windows from XP to 11 (MSVCRT there as a dependency of those on
+# XP), and COMCTL32, which the manifest's Common-Controls dependency takes side by side.
+# Every other DLL (VERSION, URLMON...) is loaded at run time, from the system folder.
+set(allowed_dlls ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL
+                 OLE32.DLL OLEAUT32.DLL SHELL32.DLL USER32.DLL)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(line IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)
   string(TOUPPER "${dll}" upper)
   message(STATUS "imports: ${dll}")
-  if(NOT upper IN_LIST windows_dlls)
-    list(APPEND errors "imports ${dll}, which is not one of Windows' own DLLs")
+  if(NOT upper IN_LIST allowed_dlls)
+    list(APPEND errors "imports ${dll}, which Windows may load from beside the program")
   endif()
 endforeach()
+if(NOT imports)
+  list(APPEND errors "no import table read")
+endif()
 
 # Resource types at the top of the resource tree: 3/14 icon, 16 version, 24 manifest.
 string(REGEX MATCH "The .rsrc Resource Directory section:.*" resources "${dump}")

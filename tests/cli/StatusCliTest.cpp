@@ -1,12 +1,18 @@
 // Kestrova.exe started with switches, as a script starts it: the exit codes, the usage on
-// bad use with nothing written, the status report against the window's own list, and the
-// second instance that does nothing while the window runs.
+// bad use with nothing written, the status report against the window's own list, the
+// second instance that does nothing while the window runs, and what an elevated run refuses:
+// a mark of one instance someone else made, and a report or log that is a link.
 #include "LibServerControl.h"
+#include "platform/Handles.h"
 #include "tests/gui/GuiScenario.h"
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 
 using namespace gui;
@@ -38,6 +44,84 @@ std::vector<std::vector<std::string>> ReportRows(const std::string& text) {
 }
 
 constexpr const char* BOM = "\xEF\xBB\xBF";
+constexpr const char* INSTANCE_MUTEX = "Global\\Kestrova.UnaInstancia";
+
+// Whether kernel32 has private namespaces (Wine 8 has none), where an elevated Kestrova
+// keeps its mutex out of Global\.
+bool PrivateNamespaces() {
+    return GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreatePrivateNamespaceA") != nullptr;
+}
+
+// True when `object` is owned by Administrators and its DACL grants only Administrators and
+// SYSTEM.
+bool AdministratorsAlone(HANDLE object) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(object, SE_KERNEL_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool alone =
+        IsWellKnownSid(owner, WinBuiltinAdministratorsSid) && dacl != nullptr && dacl->AceCount > 0;
+    for (DWORD i = 0; alone && i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        alone = GetAce(dacl, i, reinterpret_cast<void**>(&ace)) &&
+                ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE;
+        const PSID sid = alone ? static_cast<PSID>(&ace->SidStart) : nullptr;
+        alone = alone && (IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+                          IsWellKnownSid(sid, WinLocalSystemSid));
+    }
+    LocalFree(descriptor);
+    return alone;
+}
+
+// The security descriptor of an SDDL text, for the scope of a test.
+class TDescriptor {
+public:
+    explicit TDescriptor(const std::string& sddl) {
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                sddl.c_str(), SDDL_REVISION_1, &FAttributes.lpSecurityDescriptor, nullptr))
+            throw std::runtime_error("SDDL " + sddl);
+    }
+    ~TDescriptor() { LocalFree(FAttributes.lpSecurityDescriptor); }
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    SECURITY_ATTRIBUTES* Attributes() { return &FAttributes; }
+
+private:
+    SECURITY_ATTRIBUTES FAttributes = {sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+};
+
+// This process's user, as SDDL writes a SID: the owner a standard user's objects have.
+std::string UserSid() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256];
+    DWORD length = sizeof(buffer);
+    const BOOL read = GetTokenInformation(token, TokenUser, buffer, length, &length);
+    CloseHandle(token);
+    char* text = nullptr;
+    if (!read || !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text))
+        throw std::runtime_error("the user's SID");
+    const std::string sid = text;
+    LocalFree(text);
+    return sid;
+}
+
+// Every library missing from the server for the scope of a test, so that a repair that
+// should have been refused changes nothing in the prefix when it is not.
+class TNothingToFetch {
+public:
+    TNothingToFetch() {
+        ResetLibraries();
+        for (const TLibraryEntry& entry : Libraries)
+            SetServerMode(entry.Name.str(), "missing");
+    }
+    ~TNothingToFetch() { ResetServer(); }
+    TNothingToFetch(const TNothingToFetch&) = delete;
+    TNothingToFetch& operator=(const TNothingToFetch&) = delete;
+};
 
 } // namespace
 
@@ -152,6 +236,15 @@ TEST(StatusReport, SaysWhatTheWindowListsAndWaitsForTheWindowToClose) {
         EXPECT_EQ(RunKestrova("/estado informe.txt", machine.Here()).ExitCode, 5u);
         EXPECT_FALSE(FileExistsAt(report));
         EXPECT_TRUE(app->Process().Running());
+        // Wine runs it elevated: the global mutex, where there are no private namespaces,
+        // is Administrators' alone, so no standard user can take it before an elevated run.
+        const TKernelHandle mutex(OpenMutexA(READ_CONTROL, FALSE, INSTANCE_MUTEX));
+        if (PrivateNamespaces()) {
+            EXPECT_FALSE(mutex);
+        } else {
+            ASSERT_TRUE(mutex);
+            EXPECT_TRUE(AdministratorsAlone(mutex.get()));
+        }
     }
     ASSERT_EQ(lines.size(), LIBRARY_COUNT);
 
@@ -169,4 +262,56 @@ TEST(StatusReport, SaysWhatTheWindowListsAndWaitsForTheWindowToClose) {
     const auto& ijlRow = rows[1 + IndexOf("IJL11.DLL")];
     EXPECT_EQ(ijlRow, (std::vector<std::string>{"IJL11.DLL", "ACTUALIZAR", FileVersionText(ijl),
                                                 Entry("IJL11.DLL").RequiredVersion.str(), ijl}));
+}
+
+// What a standard user could have put in the elevated run's way before it started: a mutex
+// of Kestrova's name that refuses everyone, one of theirs open to all, and another kind of
+// object under the name. None is read as another Kestrova.
+TEST(SingleInstance, AMarkSomeoneElseMadeStopsAnElevatedRunWithExitCodeSix) {
+    if (PrivateNamespaces()) GTEST_SKIP() << "the elevated run's mutex is not in Global\\";
+    TScopedFolder here;
+    const TNothingToFetch nothing;
+    const std::string squatters[] = {"D:P(D;;GA;;;WD)", "O:" + UserSid() + "D:P(A;;GA;;;WD)",
+                                     "event"};
+    for (const std::string& squatter : squatters) {
+        TKernelHandle mark;
+        if (squatter == "event") {
+            mark.reset(CreateEventA(nullptr, FALSE, FALSE, INSTANCE_MUTEX));
+        } else {
+            TDescriptor descriptor(squatter);
+            mark.reset(CreateMutexA(descriptor.Attributes(), FALSE, INSTANCE_MUTEX));
+        }
+        ASSERT_TRUE(mark) << squatter;
+        for (const char* args : {"/estado informe.txt", "/reparar /s /registro informe.txt"}) {
+            const TProcessResult run = RunKestrova(args, here.Path());
+            EXPECT_EQ(run.ExitCode, 6u) << squatter << " " << args;
+            EXPECT_NE(run.Output.find("No se puede comprobar si Kestrova ya est"),
+                      std::string::npos)
+                << squatter << " " << args << "\n"
+                << run.Output;
+            EXPECT_FALSE(FileExistsAt(here / "informe.txt")) << squatter << " " << args;
+        }
+    }
+}
+
+// A report or a log whose name is a hard link of another file (one a standard user linked to
+// a file of the administrator's, say) is refused before it is cut or written, with exit code
+// 2. Wine 8 makes no reparse points (CreateSymbolicLinkA does nothing and says it did, and a
+// Unix symbolic link reads as a plain file), so the same rule for those is tested natively.
+TEST(CommandLine, AnElevatedRunWritesNoReportOrLogThroughAHardLink) {
+    TScopedFolder here;
+    const TNothingToFetch nothing;
+    const std::string other = here / "otro.txt";
+    std::ofstream(other, std::ios::binary) << "ajeno\r\n";
+    for (const char* args : {"/estado enlace.txt", "/reparar /s /registro enlace.txt"}) {
+        const std::string link = here / "enlace.txt";
+        ASSERT_TRUE(CreateHardLinkA(link.c_str(), other.c_str(), nullptr)) << args;
+        const TProcessResult run = RunKestrova(args, here.Path());
+        EXPECT_EQ(run.ExitCode, 2u) << args;
+        EXPECT_NE(run.Output.find("no escribe en enlace.txt: es un enlace"), std::string::npos)
+            << args << "\n"
+            << run.Output;
+        EXPECT_EQ(ReadWholeFile(other), "ajeno\r\n") << args;
+        DeleteFileA(link.c_str());
+    }
 }

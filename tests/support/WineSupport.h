@@ -30,7 +30,7 @@ bool In64BitPrefix();
 // The Wine path of a stand-in library: <KESTROVA_STANDINS>/<variant>/<name>, variant one
 // of good, outdated, noversion, fails, crash, text (every catalogue name), category
 // and large (MSCOMCTL.OCX), signed-a, signed-a-outdated, signed-b, signed-c, altered,
-// malformed (MSINET.OCX).
+// malformed (MSINET.OCX), sibling (KORDAN.DLL and the KORDANRT.DLL it imports).
 // Throws when KESTROVA_STANDINS is unset.
 std::string StandInPath(const std::string& variant, const std::string& name);
 

@@ -32,6 +32,7 @@ public:
     std::string CurrentDir = "C:\\Program Files\\Client";
     std::optional<TOsVersion> Os = TOsVersion{2, 6, 1, "Service Pack 1"};
     bool Wow64 = false;
+    bool ElevatedRun = false; // a standard user's run unless a test says otherwise
 
     int RegistryReads = 0;
     int ExistenceChecks = 0;
@@ -82,6 +83,7 @@ public:
     std::string CurrentDirectory() override { return CurrentDir; }
     std::optional<TOsVersion> OsVersion() override { return Os; }
     bool IsWow64() override { return Wow64; }
+    bool Elevated() override { return ElevatedRun; }
     bool RemoveFile(const std::string& path) override {
         if (!HasFile(path) || Undeletable.count(Upper(path))) return false;
         Files.erase(Upper(path));

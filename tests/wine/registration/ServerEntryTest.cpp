@@ -1,9 +1,10 @@
 // CallServerEntry over the real platform under Wine: the stand-ins register, fail, lack the
-// entry or crash inside it, and every library is unloaded afterwards, the crashing one
-// included, with the process and its C++ exceptions working on; a library whose entry
-// needs OLE gets it, as regsvr32 gives it.
+// entry, crash inside it or import a DLL from their own folder, and every library is
+// unloaded afterwards, the crashing one included, with the process and its C++ exceptions
+// working on; a library whose entry needs OLE gets it, as regsvr32 gives it.
 #include "actions/SelfRegistration.h"
 #include "inventory/Scan.h"
+#include "platform/SystemLibraries.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
 
@@ -59,6 +60,19 @@ TEST(WineServerEntry, ResultsPerLibrary) {
     }
     EXPECT_EQ(ReadClassesRootValue(WindowsPlatform(), MsinetKey), folder / "MSINET.OCX");
     EXPECT_FALSE(CallServerEntry(WindowsPlatform(), folder / "MISSING.DLL", REGISTER_ENTRY));
+}
+
+// The program keeps Windows' search for DLLs to the system folder. A library still loads from
+// where it lies, with the DLLs it imports from its own folder, also when its registration
+// names it relative to the current folder: the file loaded is the file found there.
+TEST(WineServerEntry, ALibraryLoadsFromItsOwnFolderUnderTheProgramsDllSearch) {
+    RestrictLibrarySearch();
+    TScopedFolder folder;
+    TScopedFileCopy library(StandInPath("sibling", "KORDAN.DLL"), folder / "KORDAN.DLL");
+    TScopedFileCopy runtime(StandInPath("sibling", "KORDANRT.DLL"), folder / "KORDANRT.DLL");
+    TScopedCurrentDirectory here(folder.Path());
+    for (const std::string& path : {library.Path(), std::string("KORDAN.DLL")})
+        EXPECT_TRUE(CallServerEntry(WindowsPlatform(), path, REGISTER_ENTRY)) << path;
 }
 
 TEST(WineServerEntry, IndexZeroUnregisters) {
