@@ -18,11 +18,6 @@ std::optional<TVersionParts> GetFileVersionParts(TPlatform& platform, const std:
     return platform.ReadFileVersion(file);
 }
 
-std::string FormatVersion(const TVersionParts& parts) {
-    return std::to_string(parts.Major) + "." + std::to_string(parts.Minor) + "." +
-           std::to_string(parts.Release) + "." + std::to_string(parts.Build);
-}
-
 std::string GetFileVersionString(TPlatform& platform, const std::string& file) {
     const std::optional<TVersionParts> parts = GetFileVersionParts(platform, file);
     return parts ? FormatVersion(*parts) : std::string("0.0.0.0");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "inventory/Catalogue.h"
+#include "inventory/Version.h"
 #include "platform/Platform.h"
 
 #include <optional>
@@ -23,9 +24,6 @@ std::string ReadClassesRootValue(TPlatform& platform, const std::string& key,
 
 // The file's four version numbers; nullopt when it has no readable version block.
 std::optional<TVersionParts> GetFileVersionParts(TPlatform& platform, const std::string& file);
-
-// "major.minor.release.build" in plain decimal.
-std::string FormatVersion(const TVersionParts& parts);
 
 // The file's version text, or "0.0.0.0" when it has none.
 std::string GetFileVersionString(TPlatform& platform, const std::string& file);

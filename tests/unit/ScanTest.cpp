@@ -127,6 +127,13 @@ TEST(Scan, ClassifiesOneEntry) {
     }
 }
 
+TEST(Scan, VersionTextsReadAsFourNumbers) {
+    EXPECT_EQ(ParseVersion("6.1.98.16").value().Release, 98);
+    EXPECT_EQ(ParseVersion("65535.65535.65535.65535").value_or(TVersionParts{}).Build, 65535);
+    for (const char* bad : {"", "6.1.98", "6.1.98.16.1", "6.1.98.x", "6..98.16", "65536.0.0.0"})
+        EXPECT_FALSE(ParseVersion(bad)) << bad;
+}
+
 TEST(Scan, RegistryTextEndsAtFirstNulWithinBytesRead) {
     struct TCase {
         std::optional<std::string> stored;
