@@ -84,11 +84,13 @@ template <typename TAction> void RunStep(TCarefulUser& user, TAction&& action) {
 std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry& entry) {
     const std::optional<TVersionParts> required = ParseVersion(entry.RequiredVersion.str());
     if (!required) return std::nullopt;
+    // The located copy is below the required version on every line that needs a download,
+    // so only the copies a download would replace can be newer.
     const std::string name = entry.Name.str();
-    for (const std::string& path : {entry.Path.str(), GetSystemDir(platform) + "\\" + name,
-                                    platform.CurrentDirectory() + "\\" + name}) {
-        if (path.empty() || !platform.FileExists(path)) continue;
-        const std::optional<TVersionParts> found = platform.ReadFileVersion(path);
+    for (const std::string& path :
+         {GetSystemDir(platform) + "\\" + name, platform.CurrentDirectory() + "\\" + name}) {
+        if (!platform.FileExists(path)) continue;
+        const std::optional<TVersionParts> found = GetFileVersionParts(platform, path);
         if (found && !VersionAtLeast(*required, *found)) return path + " " + FormatVersion(*found);
     }
     return std::nullopt;
