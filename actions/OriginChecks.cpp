@@ -1,19 +1,10 @@
 // The origin and rollback checks and their texts.
 #include "actions/OriginChecks.h"
 
-#include "inventory/Scan.h"
+#include "inventory/Version.h"
 
 #include <algorithm>
 #include <cctype>
-#include <tuple>
-
-namespace {
-
-auto Key(const TVersionParts& v) {
-    return std::make_tuple(v.Major, v.Minor, v.Release, v.Build);
-}
-
-} // namespace
 
 std::string UrlHost(const std::string& url) {
     const std::size_t scheme = url.find("://");
@@ -48,32 +39,12 @@ bool HasPublisherSignature(TPlatform& platform, const std::string& publicKey,
            platform.VerifyDetachedSignature(publicKey, SignedPrefix(name), file, signature);
 }
 
-std::optional<TVersionParts> ParseVersion(const std::string& text) {
-    uint16_t parts[4] = {};
-    std::size_t at = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (i > 0) {
-            if (at >= text.size() || text[at] != '.') return std::nullopt;
-            ++at;
-        }
-        const std::size_t start = at;
-        uint32_t value = 0;
-        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) &&
-               value <= 0xFFFF)
-            value = value * 10 + static_cast<uint32_t>(text[at++] - '0');
-        if (at == start || value > 0xFFFF) return std::nullopt;
-        parts[i] = static_cast<uint16_t>(value);
-    }
-    if (at != text.size()) return std::nullopt;
-    return TVersionParts{parts[0], parts[1], parts[2], parts[3]};
-}
-
 std::optional<std::string> RefuseRollback(const std::string& name, const TVersionParts& arrived,
                                           const std::string& required,
                                           const std::optional<TVersionParts>& replaced) {
     std::optional<TVersionParts> floor = ParseVersion(required);
-    if (replaced && (!floor || Key(*replaced) > Key(*floor))) floor = replaced;
-    if (!floor || !(Key(arrived) < Key(*floor))) return std::nullopt;
+    if (replaced && (!floor || !VersionAtLeast(*floor, *replaced))) floor = replaced;
+    if (!floor || VersionAtLeast(arrived, *floor)) return std::nullopt;
     return "La librería " + name + " descargada (versión " + FormatVersion(arrived) +
            ") es anterior a la requerida (" + FormatVersion(*floor) + "). No se ha instalado.";
 }

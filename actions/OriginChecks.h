@@ -34,9 +34,6 @@ bool HasPublisherSignature(TPlatform& platform, const std::string& publicKey,
                            const std::string& name, const std::string& file,
                            const std::string& signature);
 
-// "a.b.c.d" as four numbers; nullopt for anything else.
-std::optional<TVersionParts> ParseVersion(const std::string& text);
-
 // The refusal of an `arrived` version lower than `required` (the catalogue's text) or than
 // `replaced` (the copy it would take the place of, if any); nullopt when it may be placed.
 // The version named as required is the higher of the two.

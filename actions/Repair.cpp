@@ -3,13 +3,12 @@
 // of their checks; what an action says becomes the reason in the log.
 #include "actions/Repair.h"
 
-#include "actions/OriginChecks.h"
 #include "actions/SelfRegistration.h"
 #include "inventory/Scan.h"
 #include "inventory/StatusReport.h"
+#include "inventory/Version.h"
 
 #include <exception>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -62,11 +61,6 @@ private:
     std::string FMessages;
 };
 
-bool Newer(const TVersionParts& a, const TVersionParts& b) {
-    return std::tie(a.Major, a.Minor, a.Release, a.Build) >
-           std::tie(b.Major, b.Minor, b.Release, b.Build);
-}
-
 std::string WordOf(std::size_t i, const std::vector<std::string>& lines) {
     return StatusWordOf(Libraries[i], lines[i]);
 }
@@ -90,12 +84,14 @@ template <typename TAction> void RunStep(TCarefulUser& user, TAction&& action) {
 std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry& entry) {
     const std::optional<TVersionParts> required = ParseVersion(entry.RequiredVersion.str());
     if (!required) return std::nullopt;
+    // The located copy is below the required version on every line that needs a download,
+    // so only the copies a download would replace can be newer.
     const std::string name = entry.Name.str();
-    for (const std::string& path : {entry.Path.str(), GetSystemDir(platform) + "\\" + name,
-                                    platform.CurrentDirectory() + "\\" + name}) {
-        if (path.empty() || !platform.FileExists(path)) continue;
-        const std::optional<TVersionParts> found = platform.ReadFileVersion(path);
-        if (found && Newer(*found, *required)) return path + " " + FormatVersion(*found);
+    for (const std::string& path :
+         {GetSystemDir(platform) + "\\" + name, platform.CurrentDirectory() + "\\" + name}) {
+        if (!platform.FileExists(path)) continue;
+        const std::optional<TVersionParts> found = GetFileVersionParts(platform, path);
+        if (found && !VersionAtLeast(*required, *found)) return path + " " + FormatVersion(*found);
     }
     return std::nullopt;
 }

@@ -40,13 +40,16 @@ public:
 
 enum class TRepairResult { AllOk, NeedsAction, Stopped };
 
-// The path and version of an existing copy of `entry` (where the scan found it, in the
-// system directory or in the current one) whose version is higher than the required one;
-// nullopt when there is none.
+// The path and version of a copy of `entry` that a download would replace (in the system
+// directory or in the current one) whose version is higher than the required one; nullopt
+// when there is none. Such a download is refused as a rollback, so the repair skips it.
+// That copy is not the located one (the line would read OK or REGISTRAR): a registration
+// or a copy in the current directory that is below the required version hides it.
 std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry& entry);
 
-// Downloads every DESCARGAR and ACTUALIZAR line (a copy newer than the required version is
-// kept, and the line skipped), then registers every REGISTRAR line, and ends with a fresh
+// Downloads every DESCARGAR and ACTUALIZAR line (one whose download would replace a copy
+// newer than the required version is skipped, and that copy kept), then registers every
+// REGISTRAR line, a copy above the required version included, and ends with a fresh
 // scan: AllOk when it shows OK everywhere, else NeedsAction with a STEP_STATUS line for
 // each line left; Stopped as soon as the user stops, asked before each line, with
 // OUTCOME_STOPPED logged for the step the stop left untouched. Each download runs every

@@ -18,11 +18,6 @@ std::optional<TVersionParts> GetFileVersionParts(TPlatform& platform, const std:
     return platform.ReadFileVersion(file);
 }
 
-std::string FormatVersion(const TVersionParts& parts) {
-    return std::to_string(parts.Major) + "." + std::to_string(parts.Minor) + "." +
-           std::to_string(parts.Release) + "." + std::to_string(parts.Build);
-}
-
 std::string GetFileVersionString(TPlatform& platform, const std::string& file) {
     const std::optional<TVersionParts> parts = GetFileVersionParts(platform, file);
     return parts ? FormatVersion(*parts) : std::string("0.0.0.0");
@@ -79,10 +74,18 @@ void DetectLibrary(TPlatform& platform, TLibraryEntry& entry, bool systemOnly) {
     LocateInto(platform, entry, systemOnly);
 }
 
+bool HasRequiredVersion(const TLibraryEntry& entry) {
+    // InstalledVersion is the text FormatVersion made of the file's four numbers, so reading
+    // it back gives those numbers again.
+    const std::optional<TVersionParts> found = ParseVersion(entry.InstalledVersion.str());
+    const std::optional<TVersionParts> required = ParseVersion(entry.RequiredVersion.str());
+    return found && required && VersionAtLeast(*found, *required);
+}
+
 std::string StatusPass(TLibraryEntry& entry) {
     const std::string name = entry.Name.str();
     if (!entry.Present) return name + STATUS_DOWNLOAD;
-    if (!(entry.InstalledVersion == entry.RequiredVersion)) {
+    if (!HasRequiredVersion(entry)) {
         entry.Present = false; // outdated: may be downloaded, not force-registered
         return name + STATUS_UPDATE;
     }

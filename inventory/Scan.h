@@ -3,6 +3,7 @@
 #pragma once
 
 #include "inventory/Catalogue.h"
+#include "inventory/Version.h"
 #include "platform/Platform.h"
 
 #include <optional>
@@ -23,9 +24,6 @@ std::string ReadClassesRootValue(TPlatform& platform, const std::string& key,
 
 // The file's four version numbers; nullopt when it has no readable version block.
 std::optional<TVersionParts> GetFileVersionParts(TPlatform& platform, const std::string& file);
-
-// "major.minor.release.build" in plain decimal.
-std::string FormatVersion(const TVersionParts& parts);
 
 // The file's version text, or "0.0.0.0" when it has none.
 std::string GetFileVersionString(TPlatform& platform, const std::string& file);
@@ -51,7 +49,13 @@ std::string RegistryKeyOf(const TLibraryEntry& entry);
 // a registration or a copy elsewhere is never what the loader uses.
 void DetectLibrary(TPlatform& platform, TLibraryEntry& entry, bool systemOnly = false);
 
-// Second pass for one entry: its list line. Clears Present when the versions differ.
+// Whether the entry's located copy is current: its version as the scan read it
+// (InstalledVersion, "0.0.0.0" for a file without a version block) is the required one or
+// higher. False when no copy was found. An entry that requires "0.0.0.0" takes any copy.
+bool HasRequiredVersion(const TLibraryEntry& entry);
+
+// Second pass for one entry: its list line. Clears Present for a copy below the required
+// version.
 std::string StatusPass(TLibraryEntry& entry);
 
 // Resets Libraries, reads the KnownDLLs list once, detects every entry, then appends

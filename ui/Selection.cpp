@@ -2,10 +2,13 @@
 // of the three command buttons apply.
 #include "ui/Selection.h"
 
+#include "inventory/Scan.h"
+
 TSelectionView DecideSelection(const TLibraryEntry& entry, bool forceHere) {
     TSelectionView view;
     view.PathText = entry.Path.str();
-    if (entry.InstalledVersion == entry.RequiredVersion) {
+    // The status pass's rule: a copy at or above the required version is current.
+    if (HasRequiredVersion(entry)) {
         view.VersionText = entry.InstalledVersion.str();
         view.VersionColour = VERSION_MATCH_COLOUR;
     } else {

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-// Background colours of the version field, as 0x00BBGGRR (a Windows COLORREF).
+// Background colours of the version field, as 0x00BBGGRR (a Windows COLORREF): lime for a
+// copy at or above the required version, red for one below it or none.
 inline constexpr uint32_t VERSION_MATCH_COLOUR = 0x0000FF00;    // lime: red 0, green 255, blue 0
 inline constexpr uint32_t VERSION_MISMATCH_COLOUR = 0x000000FF; // red: red 255
 

@@ -1,6 +1,8 @@
 // The scan's decisions on an in-memory machine: where a library is taken from, its status
-// line, and how many Windows queries one scan may make.
+// line, the version rule the status line and the version field share, and how many Windows
+// queries one scan may make.
 #include "inventory/Scan.h"
+#include "ui/Selection.h"
 
 #include "FakePlatform.h"
 
@@ -69,12 +71,6 @@ TEST(Scan, ClassifiesOneEntry) {
              p.AddFile("C:\\Lib\\MSCOMCTL.OCX", V(6, 1, 97, 82));
          },
          "C:\\Lib\\MSCOMCTL.OCX", "6.1.97.82", true, STATUS_UPDATE},
-        {"newer counts as different", "MSCOMCTL.OCX",
-         [](TFakePlatform& p) {
-             p.Registry[MscomctlKey] = "C:\\Lib\\MSCOMCTL.OCX";
-             p.AddFile("C:\\Lib\\MSCOMCTL.OCX", V(6, 1, 98, 35));
-         },
-         "C:\\Lib\\MSCOMCTL.OCX", "6.1.98.35", true, STATUS_UPDATE},
         {"no key, found in system dir", "ZLIB.DLL",
          [](TFakePlatform& p) { p.AddFile(Sys + "\\ZLIB.DLL", V(1, 2, 3, 0)); },
          "C:\\WINDOWS\\system32\\ZLIB.DLL", "1.2.3.0", true, STATUS_OK},
@@ -125,6 +121,72 @@ TEST(Scan, ClassifiesOneEntry) {
                                  std::string(c.status) == STATUS_REGISTER)
             << c.what;
     }
+}
+
+TEST(Scan, ACopyAtOrAboveTheRequiredVersionIsCurrent) {
+    // MSINET.OCX requires 6.1.98.16, PELMIX.DLL "0.0.0.0"; the copy lies in the system folder.
+    const std::optional<std::optional<TVersionParts>> NoFile;
+    const std::optional<TVersionParts> NoVersion;
+    struct TCase {
+        const char* what;
+        const char* name;
+        std::optional<std::optional<TVersionParts>> copy; // NoFile, NoVersion or a version
+        bool registered;
+        const char* status;
+        const char* field; // the version field; lime unless it shows "->"
+    };
+    const TCase cases[] = {
+        {"equal", "MSINET.OCX", V(6, 1, 98, 16), true, STATUS_OK, "6.1.98.16"},
+        {"equal, not registered", "MSINET.OCX", V(6, 1, 98, 16), false, STATUS_REGISTER,
+         "6.1.98.16"},
+        {"higher major", "MSINET.OCX", V(7, 0, 0, 0), true, STATUS_OK, "7.0.0.0"},
+        {"higher minor", "MSINET.OCX", V(6, 2, 0, 0), true, STATUS_OK, "6.2.0.0"},
+        {"higher release", "MSINET.OCX", V(6, 1, 99, 0), true, STATUS_OK, "6.1.99.0"},
+        {"higher build, not registered", "MSINET.OCX", V(6, 1, 98, 17), false, STATUS_REGISTER,
+         "6.1.98.17"},
+        {"higher, though lower as text", "MSINET.OCX", V(6, 1, 98, 100), true, STATUS_OK,
+         "6.1.98.100"},
+        {"lower build", "MSINET.OCX", V(6, 1, 98, 15), true, STATUS_UPDATE,
+         "6.1.98.15 -> 6.1.98.16"},
+        {"lower, though higher as text", "MSINET.OCX", V(6, 1, 98, 9), true, STATUS_UPDATE,
+         "6.1.98.9 -> 6.1.98.16"},
+        {"lower minor, higher after it", "MSINET.OCX", V(6, 0, 99, 99), false, STATUS_UPDATE,
+         "6.0.99.99 -> 6.1.98.16"},
+        {"no version block against a version", "MSINET.OCX", NoVersion, true, STATUS_UPDATE,
+         "0.0.0.0 -> 6.1.98.16"},
+        {"no file", "MSINET.OCX", NoFile, false, STATUS_DOWNLOAD, " -> 6.1.98.16"},
+        {"0.0.0.0 required, no version block", "PELMIX.DLL", NoVersion, true, STATUS_OK, "0.0.0.0"},
+        {"0.0.0.0 required, any version", "PELMIX.DLL", V(0, 0, 0, 1), true, STATUS_OK, "0.0.0.1"},
+        {"0.0.0.0 required, no file", "PELMIX.DLL", NoFile, true, STATUS_DOWNLOAD, " -> 0.0.0.0"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFakePlatform platform;
+        const std::string path = platform.SystemDir + "\\" + c.name;
+        if (c.copy) platform.AddFile(path, *c.copy);
+        const std::size_t i = IndexOf(c.name);
+        if (c.registered && Libraries[i].NeedsRegistration())
+            platform.Registry[RegistryKeyOf(Libraries[i])] = path;
+        std::vector<std::string> lines;
+        ScanLibraries(platform, lines);
+        EXPECT_EQ(lines.at(i), c.name + std::string(c.status));
+        // Present stays for a current copy only: it may then be force-registered, and it is
+        // not offered for download.
+        const bool current =
+            std::string(c.status) == STATUS_OK || std::string(c.status) == STATUS_REGISTER;
+        EXPECT_EQ(Libraries[i].Present, current);
+        const TSelectionView view = DecideSelection(Libraries[i], false);
+        EXPECT_EQ(view.VersionText, c.field);
+        EXPECT_EQ(view.VersionColour, current ? VERSION_MATCH_COLOUR : VERSION_MISMATCH_COLOUR);
+        EXPECT_EQ(view.Descargar, !current);
+    }
+}
+
+TEST(Scan, VersionTextsReadAsFourNumbers) {
+    EXPECT_EQ(ParseVersion("6.1.98.16").value().Release, 98);
+    EXPECT_EQ(ParseVersion("65535.65535.65535.65535").value_or(TVersionParts{}).Build, 65535);
+    for (const char* bad : {"", "6.1.98", "6.1.98.16.1", "6.1.98.x", "6..98.16", "65536.0.0.0"})
+        EXPECT_FALSE(ParseVersion(bad)) << bad;
 }
 
 TEST(Scan, RegistryTextEndsAtFirstNulWithinBytesRead) {
