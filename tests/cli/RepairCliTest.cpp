@@ -13,11 +13,12 @@ using namespace kestrova_test;
 
 namespace {
 
-// Every line in order (a good copy, registered where it lies) but six: one missing, one
-// older and one newer than required, one unregistered, one whose registration faults, and
-// one whose download the signer rule refuses. Wine's own libraries get their good copy in the
-// system folder in place of Wine's, which is put back at scope end, since a repair downloads over
-// them there.
+// Every line in order (a good copy, registered where it lies) but seven: one missing, one
+// older than required, one newer than required and unregistered, one older copy here that
+// hides a newer one in the system folder, one unregistered, one whose registration faults,
+// and one whose download the signer rule refuses. Wine's own libraries get their good copy
+// in the system folder in place of Wine's, which is put back at scope end, since a repair
+// downloads over them there.
 class TRepairMachine {
 public:
     TRepairMachine() {
@@ -25,7 +26,8 @@ public:
         for (const TLibraryEntry& entry : Libraries) {
             const std::string name = entry.Name.str();
             if (name == "CSWSK32.OCX" || name == "KORDAN.DLL" || name == "IJL11.DLL" ||
-                name == "RICHTX32.OCX" || name == "MSWINSCK.OCX" || name == "MSINET.OCX")
+                name == "MSADODC.OCX" || name == "RICHTX32.OCX" || name == "MSWINSCK.OCX" ||
+                name == "MSINET.OCX")
                 continue;
             const bool winesOwn = WineProvides(name);
             Place("good", name, winesOwn ? SystemDirectory() : Here(), winesOwn);
@@ -34,7 +36,11 @@ public:
         Register("CSWSK32.OCX", "");
         FArrivals.push_back(JoinPath(SystemDirectory(), "CSWSK32.OCX"));
         Place("noversion", "KORDAN.DLL", SystemDirectory());
-        Newer = Place("outdated", "IJL11.DLL", Here()); // its build number one higher
+        Newer = Place("newer", "MSADODC.OCX", Here());
+        Register("MSADODC.OCX", "");
+        // The download would replace the newer copy in the system folder: a rollback.
+        Older = Place("outdated", "IJL11.DLL", Here());
+        Hidden = Place("newer", "IJL11.DLL", SystemDirectory());
         Register("RICHTX32.OCX", "");
         Place("good", "RICHTX32.OCX", Here());
         Register("MSWINSCK.OCX", "");
@@ -49,7 +55,7 @@ public:
     }
 
     const std::string& Here() const { return FHere.Path(); }
-    std::string Newer, Signed;
+    std::string Newer, Older, Hidden, Signed;
 
 private:
     std::string Place(const char* variant, const std::string& name, const std::string& folder,
@@ -112,16 +118,24 @@ TEST(Repair, SilentRepairMendsWhatItMayAndLogsWhyTheRestIsLeft) {
     for (const char* fields :
          {"CSWSK32.OCX\tdescarga\thecho\t\r\n", "CSWSK32.OCX\tregistro\thecho\t\r\n",
           "KORDAN.DLL\tdescarga\thecho\t\r\n", "RICHTX32.OCX\tregistro\thecho\t\r\n",
-          "IJL11.DLL\tdescarga\tomitido\t",
+          "MSADODC.OCX\tregistro\thecho\t\r\n",
+          "IJL11.DLL\tdescarga\tomitido\thay una copia más nueva que la requerida: ",
+          "IJL11.DLL\testado\tACTUALIZAR\t",
           "MSINET.OCX\tdescarga\tfallido\tLa librería MSINET.OCX descargada no "
           "está firmada por",
           "MSINET.OCX\testado\tACTUALIZAR\t"})
         EXPECT_TRUE(Logged(log, fields)) << fields << "\n" << log;
-    EXPECT_EQ(ReadWholeFile(machine.Newer), ReadWholeFile(StandInPath("outdated", "IJL11.DLL")));
+    // A newer copy is current: registered where it lies, never downloaded over.
+    EXPECT_EQ(log.find("MSADODC.OCX\tdescarga"), std::string::npos) << log;
+    EXPECT_EQ(ServerRequestCount("MSADODC.OCX"), 0);
+    EXPECT_EQ(ReadWholeFile(machine.Newer), ReadWholeFile(StandInPath("newer", "MSADODC.OCX")));
+    EXPECT_EQ(ServerRequestCount("IJL11.DLL"), 0);
+    EXPECT_EQ(ReadWholeFile(machine.Older), ReadWholeFile(StandInPath("outdated", "IJL11.DLL")));
+    EXPECT_EQ(ReadWholeFile(machine.Hidden), ReadWholeFile(StandInPath("newer", "IJL11.DLL")));
     EXPECT_EQ(ReadWholeFile(machine.Signed), ReadWholeFile(StandInPath("signed-a", "MSINET.OCX")));
 
     const TProcessResult after = RunKestrova("/estado", machine.Here());
-    for (const char* name : {"CSWSK32.OCX", "KORDAN.DLL", "RICHTX32.OCX"})
+    for (const char* name : {"CSWSK32.OCX", "KORDAN.DLL", "RICHTX32.OCX", "MSADODC.OCX"})
         EXPECT_NE(after.Output.find(std::string("\n") + name + "\tOK\t"), std::string::npos)
             << name << "\n"
             << after.Output;

@@ -53,6 +53,8 @@ TEST(Selection, ShowsPathVersionAndTheCommandsThatApplyForEachKindOfLine) {
     machine.Register("RICHTX32.OCX", outdatedRegistered);
     const std::string outdatedLoose = machine.PlaceHere("outdated", "CSWSK32.OCX");
     machine.Unregistered("CSWSK32.OCX");
+    const std::string newerLoose = machine.PlaceHere("newer", "COMDLG32.OCX");
+    machine.Unregistered("COMDLG32.OCX");
     const std::string loose = machine.PlaceHere("good", "MSWINSCK.OCX");
     machine.Unregistered("MSWINSCK.OCX");
     const std::string registered = machine.PlaceHere("good", "MSCOMCTL.OCX");
@@ -66,8 +68,10 @@ TEST(Selection, ShowsPathVersionAndTheCommandsThatApplyForEachKindOfLine) {
         TShownState Expected;
     } rows[] = {
         {"MSINET.OCX", {"", " -> 6.1.98.16", RED, true, false, false}},
-        {"RICHTX32.OCX", {outdatedRegistered, "6.1.98.17 -> 6.1.98.16", RED, true, false, false}},
-        {"CSWSK32.OCX", {outdatedLoose, "3.60.0.3651 -> 3.60.0.3650", RED, true, true, false}},
+        {"RICHTX32.OCX", {outdatedRegistered, "6.1.98.15 -> 6.1.98.16", RED, true, false, false}},
+        {"CSWSK32.OCX", {outdatedLoose, "3.60.0.3649 -> 3.60.0.3650", RED, true, true, false}},
+        // Above the required version: current, so registered rather than downloaded.
+        {"COMDLG32.OCX", {newerLoose, "6.1.98.17", LIME, false, true, true}},
         {"MSWINSCK.OCX", {loose, "6.1.98.17", LIME, false, true, true}},
         {"MSCOMCTL.OCX", {registered, "6.1.98.34", LIME, false, false, true}},
         {"ZLIB.DLL", {plain, "1.2.3.0", LIME, false, false, false}},

@@ -20,7 +20,7 @@ struct TPlacedLine {
 // One line of each kind the scan tells apart.
 const TPlacedLine PlacedLines[] = {
     {"ZLIB.DLL", "here", "good", false, STATUS_OK},            // needs no registration
-    {"IJL11.DLL", "here", "outdated", false, STATUS_UPDATE},   // build number one higher
+    {"IJL11.DLL", "here", "outdated", false, STATUS_UPDATE},   // build number one lower
     {"MSINET.OCX", "here", "good", true, STATUS_OK},           // registered where it lies
     {"RICHTX32.OCX", "here", "good", false, STATUS_REGISTER},  // located, not registered
     {"CSWSK32.OCX", "system", "good", false, STATUS_REGISTER}, // found in the system folder

@@ -10,9 +10,10 @@ using namespace kestrova_test;
 
 namespace {
 
-std::string OutdatedOf(const std::string& required) {
-    const std::size_t dot = required.rfind('.');
-    return required.substr(0, dot + 1) + std::to_string(std::stoi(required.substr(dot + 1)) + 1);
+std::string NewerOf(const std::string& required) {
+    TVersionParts newer = ParseVersion(required).value();
+    ++newer.Build;
+    return FormatVersion(newer);
 }
 
 } // namespace
@@ -25,9 +26,14 @@ TEST(WineVersion, EveryStandInCarriesItsVersion) {
         if (WineProvides(name)) continue; // Wine answers with its own module's version
         EXPECT_EQ(GetFileVersionString(WindowsPlatform(), StandInPath("good", name)), required)
             << name;
-        EXPECT_EQ(GetFileVersionString(WindowsPlatform(), StandInPath("outdated", name)),
-                  OutdatedOf(required))
+        EXPECT_EQ(GetFileVersionString(WindowsPlatform(), StandInPath("newer", name)),
+                  NewerOf(required))
             << name;
+        // Below the required version, where anything is (nothing is below 0.0.0.0).
+        const TVersionParts outdated =
+            GetFileVersionParts(WindowsPlatform(), StandInPath("outdated", name)).value();
+        EXPECT_EQ(VersionAtLeast(outdated, ParseVersion(required).value()), required == "0.0.0.0")
+            << name << " " << FormatVersion(outdated);
         for (const char* variant : {"noversion", "text"})
             EXPECT_EQ(GetFileVersionString(WindowsPlatform(), StandInPath(variant, name)),
                       "0.0.0.0")
@@ -146,7 +152,7 @@ TEST(WineLocate, RegisteredPathBeatsBothDirectories) {
     const TLibraryEntry& e = Libraries[1];
     ASSERT_EQ(e.Name.str(), name);
     EXPECT_EQ(e.Path.str(), registered / name);
-    EXPECT_EQ(e.InstalledVersion.str(), "6.1.98.17");
+    EXPECT_EQ(e.InstalledVersion.str(), "6.1.98.15");
     EXPECT_TRUE(e.Registered);
     EXPECT_FALSE(e.Present) << "outdated";
     EXPECT_EQ(lines.at(1), "MSINET.OCX - \xA1"

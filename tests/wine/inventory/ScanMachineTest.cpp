@@ -53,7 +53,9 @@ std::string ExpectedLineForWinesOwn(const TLibraryEntry& e, const std::string& h
     else if (FileExistsAt(sys + "\\" + name))
         path = sys + "\\" + name;
     if (path.empty()) return name + Download;
-    if (GetFileVersionString(WindowsPlatform(), path) != e.RequiredVersion.str())
+    // The scan's rule, over the four numbers Windows reads: the required version or higher.
+    if (!VersionAtLeast(GetFileVersionParts(WindowsPlatform(), path).value_or(TVersionParts{}),
+                        ParseVersion(e.RequiredVersion.str()).value()))
         return name + Update;
     return name + (key.empty() || viaRegistry ? Ok : Register);
 }
@@ -123,7 +125,7 @@ TEST(WineScan, CraftedMachineGivesTheExpectedLines) {
         {"ZLIB.DLL", Ok},           // no key, good here
         {"PELMIX.DLL", Ok},         // requires 0.0.0.0: a text file here will do
         {"MIRVAL.DLL", Ok},         // requires 0.0.0.0: no version, system directory
-        {"TOSKEN.DLL", Update},     // requires 0.0.0.0 but carries 0.0.0.1
+        {"TOSKEN.DLL", Ok},         // requires 0.0.0.0, carries 0.0.0.1: higher is current
         {"BARNIC.DLL", Download},   // nowhere
         {"SULDEN.DLL", Download},   // only a folder of that name here
         {"MSSTDFMT.DLL", Ok},       // registered as a bare name, good copy here
@@ -154,7 +156,7 @@ TEST(WineScan, CraftedMachineGivesTheExpectedLines) {
     m.Place("good", "ZLIB.DLL", here);
     m.Place("text", "PELMIX.DLL", here);
     m.Place("noversion", "MIRVAL.DLL", sys);
-    m.Place("outdated", "TOSKEN.DLL", here);
+    m.Place("newer", "TOSKEN.DLL", here);
     m.MakeFolder(here + "\\SULDEN.DLL");
     m.RegisterAs("MSSTDFMT.DLL", "MSSTDFMT.DLL");
     m.Place("good", "MSSTDFMT.DLL", here);
