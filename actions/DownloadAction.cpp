@@ -136,7 +136,8 @@ private:
 };
 
 // What came of the transfers and the checks, for the one box that says so.
-enum class TOutcome { Placed, Stopped, Failed, NothingStored, Unproven, Refused };
+// NotArrived: the source's own failure (Arrival says which).
+enum class TOutcome { Placed, Stopped, Failed, NothingStored, NotArrived, Refused };
 
 // The transfers of one library (and its signature) into `target` and the checks before
 // the rename, each step first asking whether the user stopped.
@@ -147,33 +148,38 @@ public:
         : FPlatform(platform), FUi(ui), FEnd(end), FEntry(entry), FName(entry.Name.str()),
           FTarget(std::move(target)) {}
 
-    TOutcome Run(const std::string& baseUrl, const std::string& publisherKey,
+    TOutcome Run(TLibrarySource& source, const std::string& publisherKey,
                  const std::optional<TSignature>& located) {
         // Asked before each transfer and before the rename: a stop between two steps has no
         // transfer to abort.
         if (Stopped()) return TOutcome::Stopped;
         const std::string partial = TransferFileFor(FTarget);
         FEnd.Leaves(partial);
-        const bool arrived = FUi.Transfer(baseUrl + FName, partial);
+        TTransfer transfer(FUi.ProgressView());
+        FArrival = source.FetchLibrary(transfer, FName, partial);
         FUi.PumpMessages();
         // A transfer the stop aborted failed like any other.
-        if (!arrived) return FUi.ServerUnproven() ? TOutcome::Unproven : TOutcome::Failed;
+        if (FArrival != TArrival::Stored) return TOutcome::NotArrived;
         // A call that reported success without storing anything.
         if (!FPlatform.FileExists(partial)) return TOutcome::NothingStored;
 
-        // The signature comes after the library, from the same server under the same rules.
+        // The signature comes after the library, from the same source under the same rules.
         std::string publisherSignature;
         if (!publisherKey.empty()) {
             if (Stopped()) return TOutcome::Stopped;
             const std::string signatureFile = TransferFileFor(FTarget + ".sig");
             FEnd.Leaves(signatureFile);
-            if (FUi.TransferSignature(baseUrl + FName + ".sig", signatureFile)) {
+            TTransfer signatureTransfer(FUi.ProgressView());
+            const TArrival signature =
+                source.FetchSignature(signatureTransfer, FName, signatureFile);
+            if (signature == TArrival::Stored) {
                 const auto head = FPlatform.ReadFileHead(signatureFile, SIGNATURE_FILE_LIMIT);
                 if (head && head->Size <= SIGNATURE_FILE_LIMIT) publisherSignature = head->Bytes;
             } else if (Stopped()) {
                 return TOutcome::Stopped;
-            } else if (FUi.ServerUnproven()) {
-                return TOutcome::Unproven;
+            } else if (signature == TArrival::Unproven) {
+                FArrival = signature;
+                return TOutcome::NotArrived;
             }
         }
 
@@ -205,6 +211,8 @@ public:
 
     // The refusal's text, after TOutcome::Refused.
     const std::string& Refusal() const { return FRefusal; }
+    // What the source said, after TOutcome::NotArrived.
+    TArrival Arrival() const { return FArrival; }
 
 private:
     // The one place the action asks for the user's stop.
@@ -221,6 +229,7 @@ private:
     const std::string FName;
     const std::string FTarget;
     std::string FRefusal;
+    TArrival FArrival = TArrival::Stored;
 };
 
 } // namespace
@@ -245,8 +254,13 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
 }
 
 bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
-                 const std::string& baseUrl, const std::string& publisherKey) {
+                 TLibrarySource& source, const std::string& publisherKey) {
     const std::string name = entry.Name.str();
+    // Only the publisher's signature vouches for a folder's files.
+    if (source.NeedsPublisherKey() && publisherKey.empty()) {
+        ui.ShowMessage(FOLDER_NEEDS_KEY);
+        return false;
+    }
     // Windows refuses a new copy in the system folder, and one anywhere else is never
     // loaded: a download could only claim a repair that did not happen.
     if (IsWindowsOwn(platform, name)) {
@@ -268,7 +282,7 @@ bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
     end.DisplayShown();
     const std::string target = Join(*dir, name);
     TDownloadRun run(platform, ui, end, entry, target);
-    const TOutcome outcome = run.Run(baseUrl, publisherKey, located);
+    const TOutcome outcome = run.Run(source, publisherKey, located);
     // Only a copy that passed every check replaced the old one; whatever did not take its
     // place is gone before the user is told.
     end.RemoveLeftovers();
@@ -283,8 +297,8 @@ bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         // no box.
     } else if (outcome == TOutcome::Refused) {
         ui.ShowMessage(run.Refusal());
-    } else if (outcome == TOutcome::Unproven) {
-        ui.ShowMessage(UnprovenServerMessage(baseUrl, name));
+    } else if (outcome == TOutcome::NotArrived) {
+        ui.ShowMessage(source.FailureMessage(name, run.Arrival()));
     } else {
         // Failed or stopped: the old copy is untouched either way.
         ui.ShowMessage("Ha ocurrido un error en la descarga de " + name + ".");

@@ -5,6 +5,7 @@
 
 #include "actions/ActionUi.h"
 #include "actions/LibraryImage.h"
+#include "actions/LibrarySource.h"
 #include "actions/Transfer.h"
 #include "inventory/Catalogue.h"
 #include "platform/Platform.h"
@@ -21,9 +22,6 @@ public:
     // pb1 at position 0 and visible, cmdDetener visible, lDownloading "Descargando..."
     // and visible; repaints the label and the window, then PumpMessages.
     virtual void ShowTransferDisplay() = 0;
-    // Runs the transfer (DownloadFile with the window's progress display): true only when
-    // a complete library image was stored under `file`.
-    virtual bool Transfer(const std::string& url, const std::string& file) = 0;
     virtual void SetPathField(const std::string& text) = 0;
     // Hides lDownloading, pb1 and cmdDetener.
     virtual void HideTransferDisplay() = 0;
@@ -35,14 +33,9 @@ public:
     // whatever stops the repair that runs it. Asked before each transfer and before the
     // rename, so a stop heard between two steps changes nothing either.
     virtual bool StopRequested() { return CloseRequested(); }
-    // Whether the latest transfer failed because the library server could not prove who it
-    // is (a certificate Windows does not trust, or a redirect that left https). A window
-    // whose transfers never speak https never sees that.
-    virtual bool ServerUnproven() = 0;
-    // Runs the transfer of a library's detached signature (DownloadSignatureFile with the
-    // window's progress display): true only when at most SIGNATURE_FILE_LIMIT bytes were
-    // stored under `file`. Only a build with a publisher key asks; without one, nothing.
-    virtual bool TransferSignature(const std::string& url, const std::string& file) = 0;
+    // The progress display the source's transfers report to (bar, byte label, the stop
+    // button's request); none, a transfer that shows nothing.
+    virtual TProgressView* ProgressView() { return nullptr; }
 };
 
 // Whether a new file can be created in `dir`: creates and removes dir\temp.chk
@@ -59,12 +52,14 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
                                   const TTransferCounts& counts);
 
 // The whole action for the selected `entry`, from disabling the controls to enabling them
-// again, registering what arrived on the way. An existing copy stays in place, untouched,
+// again, registering what arrived on the way. The library and its signature come from
+// `source` into a file beside the destination. An existing copy stays in place, untouched,
 // until a new copy has passed every check and replaces it: a server that proved who it is,
 // a complete library image, the publisher's signature (when `publisherKey`, a CryptoAPI
 // PUBLICKEYBLOB, is not empty), no older version, the signer rule, and no stop requested.
+// A source that needs the publisher's key is refused at once without one (FOLDER_NEEDS_KEY).
 // True when a new copy took its place. The controls come back and the display goes on
 // every way out, also when the library faults in its registration entry (TLibraryFault
 // then goes on to the caller).
 bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, bool forceHere,
-                 const std::string& baseUrl, const std::string& publisherKey = {});
+                 TLibrarySource& source, const std::string& publisherKey = {});

@@ -43,13 +43,7 @@ public:
     void RefreshList() override { FDisplay.RefreshList(); }
     void DisableForAction() override { FDisplay.DisableForAction(); }
     void ShowTransferDisplay() override { FDisplay.ShowTransferDisplay(); }
-    bool Transfer(const std::string& url, const std::string& file) override {
-        return FDisplay.Transfer(url, file);
-    }
-    bool TransferSignature(const std::string& url, const std::string& file) override {
-        return FDisplay.TransferSignature(url, file);
-    }
-    bool ServerUnproven() override { return FDisplay.ServerUnproven(); }
+    TProgressView* ProgressView() override { return FDisplay.ProgressView(); }
     void SetPathField(const std::string& text) override { FDisplay.SetPathField(text); }
     void HideTransferDisplay() override { FDisplay.HideTransferDisplay(); }
     void EnableAfterAction() override { FDisplay.EnableAfterAction(); }
@@ -96,7 +90,7 @@ std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry&
     return std::nullopt;
 }
 
-TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl,
+TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, TLibrarySource& source,
                         const std::string& publisherKey) {
     TCarefulUser user(host);
     std::vector<std::string> lines;
@@ -126,7 +120,7 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::strin
         host.ShowLine(i);
         bool placed = false;
         RunStep(user, [&] {
-            placed = RunDownload(platform, user, Libraries[i], false, baseUrl, publisherKey);
+            placed = RunDownload(platform, user, Libraries[i], false, source, publisherKey);
         });
         const std::string said = user.TakeMessages();
         if (!placed && stopped(name, STEP_DOWNLOAD)) return TRepairResult::Stopped;
@@ -165,4 +159,20 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::strin
         host.Log({Libraries[i].Name.str(), STEP_STATUS, word, "sigue necesitando una acción"});
     }
     return allOk ? TRepairResult::AllOk : TRepairResult::NeedsAction;
+}
+
+std::string RepairSummary(TRepairResult result, const std::vector<TRepairStep>& steps) {
+    if (result == TRepairResult::Stopped) return "Reparación detenida.";
+    if (result == TRepairResult::AllOk)
+        return "Reparación terminada: todas las librerías están en orden.";
+    std::string text = "Reparación terminada. Siguen necesitando una acción:";
+    for (const TRepairStep& left : steps) {
+        if (left.Step != STEP_STATUS) continue;
+        text += MESSAGE_BREAK + left.Library + ": " + left.Outcome;
+        // The reason the library's last step gave, when one failed or was skipped.
+        for (const TRepairStep& step : steps)
+            if (step.Library == left.Library && step.Step != STEP_STATUS && !step.Reason.empty())
+                text += std::string(" (") + step.Reason + ")";
+    }
+    return text;
 }

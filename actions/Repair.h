@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Step and outcome words of the repair's log.
 inline constexpr const char* STEP_DOWNLOAD = "descarga";
@@ -53,6 +54,11 @@ std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry&
 // scan: AllOk when it shows OK everywhere, else NeedsAction with a STEP_STATUS line for
 // each line left; Stopped as soon as the user stops, asked before each line, with
 // OUTCOME_STOPPED logged for the step the stop left untouched. Each download runs every
-// check the download button's does, the publisher's signature under `publisherKey` included.
-TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, const std::string& baseUrl,
+// check the download button's does, the publisher's signature under `publisherKey` included,
+// with its library and signature from `source`.
+TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, TLibrarySource& source,
                         const std::string& publisherKey = {});
+
+// The one box that closes a repair shown on the window: stopped, all in order, or each line
+// left with the reasons its steps gave.
+std::string RepairSummary(TRepairResult result, const std::vector<TRepairStep>& steps);

@@ -54,6 +54,7 @@ bool TTransfer::Report(uint32_t progress, uint32_t maximum) {
         FView->SetProgressBar(bar.Maximum, bar.Position);
         FView->ShowDownloadingText(FormatProgressCaption(progress, maximum));
         FView->RepaintAndPump();
+        if (FView->StopRequested()) Cancel();
     }
     return FCancelled;
 }

@@ -17,6 +17,9 @@ public:
     virtual void ShowDownloadingText(const std::string& caption) = 0;
     // Repaints the main window, then PumpMessages: the stop button is heard here.
     virtual void RepaintAndPump() = 0;
+    // True once the user asked to stop ("Detener", closing the window, Ctrl+C): asked after
+    // each repaint, so a transfer of any source ends at its next notification.
+    virtual bool StopRequested() { return false; }
 };
 
 // The counts of the latest notification, so the stored file can be checked for
@@ -59,7 +62,8 @@ public:
     // One notification: counts, bar, caption, repaint and pump, then true when the
     // transfer must stop: the user asked, or the announced length or the bytes received
     // passed the transfer's limit (TRANSFER_LIMIT unless Begin said less) (which stops it as the
-    // stop button does). Without a display only the stop request is answered.
+    // stop button does). Without a display only the stop request is answered; with one, the
+    // display's own stop request too.
     bool Report(uint32_t progress, uint32_t maximum);
 
     // The transfer now fetches `url` (empty: unknown), as after a redirect: true when it must

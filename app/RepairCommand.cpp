@@ -9,13 +9,11 @@
 #include "app/Unattended.h"
 #include "platform/Handles.h"
 #include "platform/WinPlatform.h"
-#include "ui/MessageBoxes.h"
 #include "ui/RegLib.h"
 
 #include <commctrl.h>
 
 #include <atomic>
-#include <vector>
 
 namespace {
 
@@ -62,7 +60,8 @@ BOOL WINAPI OnConsoleStop(DWORD) {
 }
 
 // The download's display when there is no window: nothing is shown; Ctrl+C or Ctrl+Break in
-// the console that started the program stops the transfer as the stop button does.
+// the console that started the program stops the transfer as the stop button does, at its
+// next progress notification.
 class TNoDisplay final : public TDownloadUi, public TProgressView {
 public:
     void ShowMessage(const std::string&) override {}
@@ -71,40 +70,16 @@ public:
     void RefreshList() override {}
     void DisableForAction() override {}
     void ShowTransferDisplay() override {}
-    bool Transfer(const std::string& url, const std::string& file) override {
-        return Run(DownloadFile, url, file);
-    }
-    bool TransferSignature(const std::string& url, const std::string& file) override {
-        return Run(DownloadSignatureFile, url, file);
-    }
-    bool ServerUnproven() override { return FServerUnproven; }
+    TProgressView* ProgressView() override { return this; }
     void SetPathField(const std::string&) override {}
     void HideTransferDisplay() override {}
     void EnableAfterAction() override {}
     bool CloseRequested() override { return ConsoleStop; }
+    bool StopRequested() override { return ConsoleStop; }
 
     void SetProgressBar(int, int) override {}
     void ShowDownloadingText(const std::string&) override {}
-    // Each progress notification is where the transfer hears a stop.
-    void RepaintAndPump() override {
-        if (ConsoleStop && FTransfer) FTransfer->Cancel();
-    }
-
-private:
-    bool Run(bool (*fetch)(TTransfer&, const std::string&, const std::string&),
-             const std::string& url, const std::string& file) {
-        FServerUnproven = false;
-        if (ConsoleStop) return false;
-        TTransfer transfer(this);
-        FTransfer = &transfer;
-        const bool stored = fetch(transfer, url, file);
-        FTransfer = nullptr;
-        FServerUnproven = transfer.ServerUnproven();
-        return stored;
-    }
-
-    TTransfer* FTransfer = nullptr;
-    bool FServerUnproven = false;
+    void RepaintAndPump() override {}
 };
 
 class TSilentHost final : public TRepairHost {
@@ -118,23 +93,6 @@ private:
     TNoDisplay FDisplay;
 };
 
-// The one box that closes a repair on the window.
-std::string Summary(TRepairResult result, const std::vector<TRepairStep>& steps) {
-    if (result == TRepairResult::Stopped) return "Reparación detenida.";
-    if (result == TRepairResult::AllOk)
-        return "Reparación terminada: todas las librerías están en orden.";
-    std::string text = "Reparación terminada. Siguen necesitando una acción:";
-    for (const TRepairStep& left : steps) {
-        if (left.Step != STEP_STATUS) continue;
-        text += MESSAGE_BREAK + left.Library + ": " + left.Outcome;
-        // The reason the library's last step gave, when one failed or was skipped.
-        for (const TRepairStep& step : steps)
-            if (step.Library == left.Library && step.Step != STEP_STATUS && !step.Reason.empty())
-                text += std::string(" (") + step.Reason + ")";
-    }
-    return text;
-}
-
 int ExitCodeOf(TRepairResult result) {
     if (result == TRepairResult::AllOk) return EXIT_ALL_OK;
     return result == TRepairResult::Stopped ? EXIT_STOPPED : EXIT_STILL_NEEDS_ACTION;
@@ -143,6 +101,7 @@ int ExitCodeOf(TRepairResult result) {
 } // namespace
 
 int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
+    TLibraryServer source(WindowsPlatform(), LIBRARY_BASE_URL);
     TRepairLog log;
     if (!request.Log.empty()) {
         const TOutputOpening opened = log.Open(request.Log);
@@ -153,22 +112,12 @@ int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
         AttachConsole(ATTACH_PARENT_PROCESS);
         SetConsoleCtrlHandler(OnConsoleStop, TRUE);
         TSilentHost host(log);
-        return ExitCodeOf(RunRepair(WindowsPlatform(), host, LIBRARY_BASE_URL, PublisherKey()));
+        return ExitCodeOf(RunRepair(WindowsPlatform(), host, source, PublisherKey()));
     }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     TfGeneral form;
     if (!form.Create(instance)) return EXIT_STILL_NEEDS_ACTION;
     form.Show();
-    std::vector<TRepairStep> steps;
-    const TRepairResult result = form.Repair([&](const TRepairStep& step) {
-        log.Write(step);
-        steps.push_back(step);
-    });
-    // Closing the window was the user's answer already.
-    if (!form.CloseDuringRepair()) {
-        form.RefreshList();
-        ShowPlainMessage(Summary(result, steps));
-    }
-    return ExitCodeOf(result);
+    return ExitCodeOf(form.Repair(source, [&](const TRepairStep& step) { log.Write(step); }));
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -146,6 +147,19 @@ public:
     virtual bool VerifyDetachedSignature(const std::string& /*publicKey*/,
                                          const std::string& /*prefix*/, const std::string& /*path*/,
                                          const std::string& /*signature*/) {
+        return false;
+    }
+
+    // Told the bytes copied so far and the size the source had when it was opened; answers
+    // true to stop the copy.
+    using TCopyProgress = std::function<bool(uint64_t copied, uint64_t size)>;
+    // Copies the file `from` into `to`, which is created new (a name already there fails the
+    // copy, so a link planted under it is never written through), telling `progress` before
+    // the first block and after each one. True when every byte up to the end of `from` was
+    // copied and no answer said stop; otherwise nothing stays under `to`. A platform that
+    // cannot copy says false.
+    virtual bool CopyFileReporting(const std::string& /*from*/, const std::string& /*to*/,
+                                   const TCopyProgress& /*progress*/) {
         return false;
     }
 };

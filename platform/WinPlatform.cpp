@@ -3,6 +3,7 @@
 #include "platform/WinPlatform.h"
 
 #include "platform/Authenticode.h"
+#include "platform/FileCopy.h"
 #include "platform/GuardedCall.h"
 #include "platform/Handles.h"
 #include "platform/LateBound.h"
@@ -191,6 +192,11 @@ public:
 
     bool MoveFileOver(const std::string& from, const std::string& to) override {
         return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
+    bool CopyFileReporting(const std::string& from, const std::string& to,
+                           const TCopyProgress& progress) override {
+        return ::CopyFileReporting(from, to, progress);
     }
 
     std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {

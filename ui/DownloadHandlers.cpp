@@ -20,8 +20,8 @@ void TfGeneral::cmdDescargarClick() {
         TDownloadWindow*& Slot;
         ~TRunning() { Slot = nullptr; }
     } running{FDownload};
-    RunDownload(WindowsPlatform(), ui, Libraries[*line], ForceHere(), LIBRARY_BASE_URL,
-                PublisherKey());
+    TLibraryServer server(WindowsPlatform(), LIBRARY_BASE_URL);
+    RunDownload(WindowsPlatform(), ui, Libraries[*line], ForceHere(), server, PublisherKey());
     if (ui.CloseRequested()) PostMessageA(FHandle, WM_CLOSE, 0, 0);
 }
 

@@ -1,7 +1,6 @@
 // Each step of the download action, done to the real controls of TfGeneral.
 #include "ui/DownloadWindow.h"
 
-#include "actions/DownloadFile.h"
 #include "ui/ControlIds.h"
 
 #include <commctrl.h>
@@ -29,22 +28,6 @@ void TDownloadWindow::ShowTransferDisplay() {
     PumpMessages();
 }
 
-bool TDownloadWindow::Transfer(const std::string& url, const std::string& file) {
-    return RunTransfer(DownloadFile, url, file);
-}
-
-bool TDownloadWindow::TransferSignature(const std::string& url, const std::string& file) {
-    return RunTransfer(DownloadSignatureFile, url, file);
-}
-
-bool TDownloadWindow::RunTransfer(TFetch fetch, const std::string& url, const std::string& file) {
-    FServerUnproven = false;
-    TTransfer transfer(this);
-    const bool stored = fetch(transfer, url, file);
-    FServerUnproven = transfer.ServerUnproven();
-    return stored;
-}
-
 void TDownloadWindow::SetPathField(const std::string& text) {
     SetWindowTextA(FForm.Control(IDC_TPATH), text.c_str());
 }
@@ -55,6 +38,7 @@ void TDownloadWindow::HideTransferDisplay() {
 }
 
 void TDownloadWindow::EnableAfterAction() {
+    if (FHoldControls) return;
     EnableWindow(FForm.Control(IDC_BTNEXTRA), TRUE);
     EnableWindow(FForm.Control(IDC_LLIBRERIAS), TRUE);
 }

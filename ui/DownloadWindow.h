@@ -1,6 +1,6 @@
 // The main window as the download action and its progress notifications see it: the
-// questions and messages, the controls the action disables, the progress display, and the
-// transfer itself, which this object runs and owns for the action's duration.
+// questions and messages, the controls the action disables, and the progress display it
+// lends to the source's transfers (bar, byte label, "Detener").
 #pragma once
 
 #include "actions/DownloadAction.h"
@@ -22,27 +22,24 @@ public:
     bool Confirm(const std::string& text) override;
     void DisableForAction() override;
     void ShowTransferDisplay() override;
-    bool Transfer(const std::string& url, const std::string& file) override;
     void SetPathField(const std::string& text) override;
     void HideTransferDisplay() override;
     void EnableAfterAction() override;
     bool CloseRequested() override { return FCloseRequested; }
     bool StopRequested() override { return FStopRequested || FCloseRequested; }
-    bool ServerUnproven() override { return FServerUnproven; }
-    bool TransferSignature(const std::string& url, const std::string& file) override;
+    TProgressView* ProgressView() override { return this; }
 
     // TProgressView
     void SetProgressBar(int maximum, int position) override;
     void ShowDownloadingText(const std::string& caption) override;
     void RepaintAndPump() override;
 
-private:
-    using TFetch = bool (*)(TTransfer&, const std::string&, const std::string&);
-    // One transfer with the window's progress display; remembers whether its server was
-    // proven.
-    bool RunTransfer(TFetch fetch, const std::string& url, const std::string& file);
+    // A repair holds the controls disabled from its first step to its end: the download
+    // action's end then leaves them so, and no command starts between two steps.
+    void HoldControls() { FHoldControls = true; }
 
+private:
     bool FStopRequested = false;
     bool FCloseRequested = false;
-    bool FServerUnproven = false;
+    bool FHoldControls = false;
 };

@@ -45,11 +45,12 @@ public:
     // The keyboard rules of the window (Enter, Escape, Tab, Alt+letter) for a message
     // about to be dispatched; true when the message was handled and must not be.
     bool PreTranslate(const MSG& message);
-    // Runs the repair on the shown window (RepairWindow.cpp), each step handed to `log`;
-    // its boxes are not shown. The stop button or closing the window stops it.
-    TRepairResult Repair(const std::function<void(const TRepairStep&)>& log);
-    // True once the window was closed during the repair.
-    bool CloseDuringRepair() const { return FClosedDuringRepair; }
+    // Runs the repair from `source` on the shown window (RepairWindow.cpp), each step handed
+    // to `log`; its actions' boxes are not shown, one summary box closes it (none when the
+    // window was closed). The controls stay disabled until then, and the stop button or
+    // closing the window stops it.
+    TRepairResult Repair(TLibrarySource& source,
+                         const std::function<void(const TRepairStep&)>& log);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -115,6 +116,7 @@ private:
     TTypeAhead FTypeAhead;
     // The download action while it runs (its questions, display, stop and close requests).
     TDownloadWindow* FDownload = nullptr;
+    // The window was closed during the latest repair.
     bool FClosedDuringRepair = false;
     // "Registrar todas" runs; a close waits for it to end.
     bool FRegisteringAll = false;

@@ -1,11 +1,15 @@
-// The repair on the main window: the line being worked is selected, a download shows its
-// bar and stop button, and the stop button or closing the window stops the whole repair.
+// The repair on the main window: the line being worked is selected, a download shows its bar
+// and stop button, the controls stay disabled until the summary box is answered, and the stop
+// button or closing the window stops the whole repair.
 #include "ui/RegLib.h"
 
 #include "actions/DownloadFile.h"
 #include "platform/WinPlatform.h"
 #include "ui/ControlIds.h"
 #include "ui/DownloadWindow.h"
+#include "ui/MessageBoxes.h"
+
+#include <vector>
 
 namespace {
 
@@ -18,8 +22,6 @@ public:
     TDownloadUi& Display() override { return FDisplay; }
     void Log(const TRepairStep& step) override { FLog(step); }
     void ShowLine(std::size_t index) override {
-        // No other command may start between two steps, when the pump runs.
-        FDisplay.DisableForAction();
         HWND list = FForm.Control(IDC_LLIBRERIAS);
         SendMessageA(list, LB_SETCURSEL, index, 0);
         SetWindowTextA(FForm.Control(IDC_TPATH), Libraries[index].Path.c_str());
@@ -34,18 +36,34 @@ private:
 
 } // namespace
 
-TRepairResult TfGeneral::Repair(const std::function<void(const TRepairStep&)>& log) {
+TRepairResult TfGeneral::Repair(TLibrarySource& source,
+                                const std::function<void(const TRepairStep&)>& log) {
     TDownloadWindow display(*this);
-    // Known to the close request while the repair runs, however it ends.
+    // Known to the close request while the repair and its box run, however they end.
     FDownload = &display;
     struct TRunning {
         TDownloadWindow*& Slot;
         ~TRunning() { Slot = nullptr; }
     } running{FDownload};
-    TWindowRepairHost host(*this, display, log);
+    // No other command may start between two steps, when the pump runs.
+    display.DisableForAction();
+    display.HoldControls();
+    std::vector<TRepairStep> steps;
+    const std::function<void(const TRepairStep&)> record = [&](const TRepairStep& step) {
+        log(step);
+        steps.push_back(step);
+    };
+    TWindowRepairHost host(*this, display, record);
     PumpMessages();
-    const TRepairResult result =
-        RunRepair(WindowsPlatform(), host, LIBRARY_BASE_URL, PublisherKey());
+    const TRepairResult result = RunRepair(WindowsPlatform(), host, source, PublisherKey());
+    // Closing the window was the user's answer already.
+    if (!display.CloseRequested()) {
+        RefreshList();
+        ShowPlainMessage(RepairSummary(result, steps));
+    }
     FClosedDuringRepair = display.CloseRequested();
+    // As after a download: the three command buttons wait for the next selection.
+    EnableWindow(Control(IDC_BTNEXTRA), TRUE);
+    EnableWindow(Control(IDC_LLIBRERIAS), TRUE);
     return result;
 }

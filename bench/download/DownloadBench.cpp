@@ -4,6 +4,7 @@
 //   download_bench.exe <url> <folder> <rounds>
 #include "actions/BindStatusCallback.h"
 #include "actions/DownloadFile.h"
+#include "platform/WinPlatform.h"
 
 #include <commctrl.h>
 #include <urlmon.h>
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
             if (bareTurn)
                 result = URLDownloadToFileA(nullptr, url.c_str(), bareFile.c_str(), 0, nullptr);
             else
-                stored = DownloadFile(transfer, url, ourFile);
+                stored = DownloadFile(WindowsPlatform(), transfer, url, ourFile);
             (bareTurn ? bare : ours).push_back(SecondsNow() - start);
             if (!bareTurn) notifications = view.Notifications;
         }

@@ -4,6 +4,7 @@
 
 #include "actions/BindStatusCallback.h"
 #include "actions/DownloadFile.h"
+#include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +61,8 @@ TEST_F(DownloadFileTest, StoresOnlyACompleteLibraryOrASignatureWithinItsBound) {
         SetServerMode(c.name, c.mode, c.extra);
         const std::string file = Folder / (std::string(c.name) + ".part");
         TTransfer transfer;
-        EXPECT_EQ((signature ? DownloadSignatureFile
-                             : DownloadFile)(transfer, LibServerBase() + c.name, file),
+        EXPECT_EQ((signature ? DownloadSignatureFile : DownloadFile)(
+                      WindowsPlatform(), transfer, LibServerBase() + c.name, file),
                   c.stored)
             << std::hex << transfer.Result();
         if (c.stored) {
@@ -82,7 +83,7 @@ TEST_F(DownloadFileTest, StoresOnlyACompleteLibraryOrASignatureWithinItsBound) {
 TEST_F(DownloadFileTest, UnknownNameOnTheServerFails) {
     const std::string file = Folder / "NOSUCH.DLL";
     TTransfer transfer;
-    EXPECT_FALSE(DownloadFile(transfer, LibServerBase() + "NOSUCH.DLL", file));
+    EXPECT_FALSE(DownloadFile(WindowsPlatform(), transfer, LibServerBase() + "NOSUCH.DLL", file));
     EXPECT_FALSE(FileExistsAt(file));
 }
 
@@ -91,7 +92,7 @@ TEST_F(DownloadFileTest, RefusedConnectionFails) {
     const std::string url =
         "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/libs/ZLIB.DLL";
     TTransfer transfer;
-    EXPECT_FALSE(DownloadFile(transfer, url, file));
+    EXPECT_FALSE(DownloadFile(WindowsPlatform(), transfer, url, file));
     EXPECT_NE(transfer.Result(), S_OK);
     EXPECT_FALSE(FileExistsAt(file));
 }
@@ -102,7 +103,7 @@ TEST_F(DownloadFileTest, StopEndsATricklingTransferWithNothingLeft) {
     TTransfer transfer(&view);
     SetServerMode("ZLIB.DLL", "trickle", "&chunk=256&interval=50");
     const std::string file = Folder / "ZLIB.DLL.part";
-    EXPECT_FALSE(DownloadFile(transfer, LibServerBase() + "ZLIB.DLL", file));
+    EXPECT_FALSE(DownloadFile(WindowsPlatform(), transfer, LibServerBase() + "ZLIB.DLL", file));
     // urlmon may report once more while it winds down; the file has 14 chunks to go.
     EXPECT_LE(view.Pumps, 5u) << "the transfer went on after the stop";
     EXPECT_FALSE(FileExistsAt(file));
@@ -112,7 +113,7 @@ TEST_F(DownloadFileTest, StopEndsATricklingTransferWithNothingLeft) {
     // The next transfer starts with the request cleared.
     view.StopAt = 0;
     SetServerMode("ZLIB.DLL", "ok");
-    EXPECT_TRUE(DownloadFile(transfer, LibServerBase() + "ZLIB.DLL", file));
+    EXPECT_TRUE(DownloadFile(WindowsPlatform(), transfer, LibServerBase() + "ZLIB.DLL", file));
     EXPECT_FALSE(transfer.Cancelled());
 }
 
@@ -120,7 +121,7 @@ TEST_F(DownloadFileTest, AnAnswerThatNeverEndsIsStoppedAtTheBound) {
     SetServerMode("ZLIB.DLL", "endless");
     const std::string file = Folder / "ZLIB.DLL.part";
     TTransfer transfer;
-    EXPECT_FALSE(DownloadFile(transfer, LibServerBase() + "ZLIB.DLL", file));
+    EXPECT_FALSE(DownloadFile(WindowsPlatform(), transfer, LibServerBase() + "ZLIB.DLL", file));
     EXPECT_TRUE(transfer.Cancelled()) << "stopped the way the stop button stops it";
     EXPECT_GT(transfer.Counts().Progress, TRANSFER_LIMIT);
     EXPECT_FALSE(FileExistsAt(file)) << "what arrived was left on the disk";

@@ -6,6 +6,7 @@
 #include "RealTransferUi.h"
 
 #include "actions/BindStatusCallback.h"
+#include "actions/DownloadFile.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
 
@@ -57,7 +58,8 @@ TEST_F(OriginTest, OnlyAServerWindowsVouchesForIsHeard) {
         SCOPED_TRACE(c.what);
         const std::string file = Folder / "ZLIB.DLL.part";
         TTransfer transfer;
-        EXPECT_EQ(DownloadFile(transfer, c.url, file), c.stored) << std::hex << transfer.Result();
+        EXPECT_EQ(DownloadFile(WindowsPlatform(), transfer, c.url, file), c.stored)
+            << std::hex << transfer.Result();
         EXPECT_EQ(transfer.ServerUnproven(), !c.stored) << std::hex << transfer.Result();
         if (c.stored)
             EXPECT_EQ(ReadWholeFile(file), good);
@@ -99,7 +101,8 @@ TEST_F(OriginTest, OnlyThePublishersSignatureForThatLibraryPlacesIt) {
             SetServerMode("ZLIB.DLL.SIG", c.sigMode, c.sigExtra);
         TScopedCurrentDirectory cd(Folder.Path());
         TRealTransferUi ui;
-        RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, LibServerBase(),
+        TLibraryServer server(WindowsPlatform(), LibServerBase());
+        RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, server,
                     c.withKey ? key : std::string());
         ASSERT_FALSE(ui.Messages.empty());
         EXPECT_EQ(ui.Messages[0], c.message);

@@ -67,7 +67,8 @@ TEST_F(ReplaceTest, OldCopyStaysUntilACompleteLibraryArrives) {
         SetServerMode(c.name, c.mode, c.extra);
         TRealTransferUi ui;
         ui.Answers = {true};
-        RunDownload(WindowsPlatform(), ui, entry, true, LibServerBase());
+        TLibraryServer server(WindowsPlatform(), LibServerBase());
+        RunDownload(WindowsPlatform(), ui, entry, true, server);
 
         const std::string after = ReadWholeFile(old->Path());
         if (c.arrives) {
@@ -98,7 +99,8 @@ TEST_F(ReplaceTest, ReadOnlyCopyIsReportedAndKept) {
     ASSERT_TRUE(SetFileAttributesA(old->Path().c_str(), FILE_ATTRIBUTE_READONLY));
     TRealTransferUi ui;
     ui.Answers = {true};
-    RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, LibServerBase());
+    TLibraryServer server(WindowsPlatform(), LibServerBase());
+    RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, server);
     SetFileAttributesA(old->Path().c_str(), FILE_ATTRIBUTE_NORMAL);
 
     EXPECT_EQ(ui.Messages,

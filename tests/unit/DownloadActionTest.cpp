@@ -28,7 +28,7 @@ std::string Said(const std::string& text) {
 
 enum class TWire { Arrives, Fails, ClaimsSuccessButStoresNothing, StoresRejectedCopy };
 
-struct TScriptedUi : TDownloadUi {
+struct TScriptedUi : TDownloadUi, TLibrarySource {
     TFakePlatform& P;
     std::deque<bool> Answers;
     TWire Wire = TWire::Arrives;
@@ -52,8 +52,8 @@ struct TScriptedUi : TDownloadUi {
     void ShowMessage(const std::string& text) override { Log.push_back(Said(text)); }
     void DisableForAction() override { Log.push_back("disable"); }
     void ShowTransferDisplay() override { Log.push_back("show progress"); }
-    bool Transfer(const std::string& url, const std::string& file) override {
-        Log.push_back("get " + url + " -> " + file);
+    TArrival FetchLibrary(TTransfer&, const std::string& name, const std::string& file) override {
+        Log.push_back("get " + Base + name + " -> " + file);
         for (const std::string& old : OldCopies) // nothing is replaced before the transfer ends
             EXPECT_EQ(P.Contents[TFakePlatform::Upper(old)], OldBytes) << old;
         if (DuringTransfer) DuringTransfer();
@@ -61,16 +61,16 @@ struct TScriptedUi : TDownloadUi {
         case TWire::Arrives: // newer than any copy these cases replace
             P.AddFile(file, TVersionParts{99, 0, 0, 0});
             P.Contents[TFakePlatform::Upper(file)] = NewBytes;
-            return true;
+            return TArrival::Stored;
         case TWire::StoresRejectedCopy: // a transfer layer that left its rejected file behind
             P.AddFile(file, std::nullopt);
-            return false;
+            return TArrival::Failed;
         case TWire::ClaimsSuccessButStoresNothing:
-            return true;
+            return TArrival::Stored;
         case TWire::Fails:
-            return false;
+            return TArrival::Failed;
         }
-        return false;
+        return TArrival::Failed;
     }
     void PumpMessages() override {}
     void SetPathField(const std::string& text) override { Log.push_back("path " + text); }
@@ -79,11 +79,10 @@ struct TScriptedUi : TDownloadUi {
     void EnableAfterAction() override { Log.push_back("enable"); }
     bool CloseRequested() override { return Closing; }
     // These cases run without a publisher key: no signature is ever fetched.
-    bool TransferSignature(const std::string& url, const std::string&) override {
-        ADD_FAILURE() << "unexpected signature transfer: " << url;
-        return false;
+    TArrival FetchSignature(TTransfer&, const std::string& name, const std::string&) override {
+        ADD_FAILURE() << "unexpected signature transfer: " << name;
+        return TArrival::Failed;
     }
-    bool ServerUnproven() override { return false; }
 };
 
 // One step of a case's machine, set up before the action runs.
@@ -216,7 +215,7 @@ void RunCase(const TCase& c) {
     entry->Path = ui.Located;
 
     try {
-        RunDownload(platform, ui, *entry, c.forceHere, Base);
+        RunDownload(platform, ui, *entry, c.forceHere, ui);
     } catch (const std::exception& fault) {
         ui.Log.push_back(fault.what());
     }

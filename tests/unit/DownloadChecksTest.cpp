@@ -33,35 +33,36 @@ std::string Older(const std::string& arrived, const std::string& required) {
 enum class TSig { Good, OtherName, OtherKey, Missing, Unproven };
 
 // A transfer layer that stores what the case says, and records what was fetched.
-struct TWireUi : TQuietDownloadUi {
+struct TWireUi : TQuietDownloadUi, TLibrarySource {
     TFakePlatform& P;
     bool LibraryUnproven = false;
     std::optional<TVersionParts> Version;
     TSig Sig = TSig::Good;
     std::string Bytes = NewBytes; // of the library
-    bool Unproven = false;
     std::vector<std::string> Fetched, Messages;
 
     explicit TWireUi(TFakePlatform& p) : P(p) {}
-    bool Transfer(const std::string& url, const std::string& file) override {
-        Fetched.push_back(url);
-        Unproven = LibraryUnproven;
-        if (Unproven) return false;
+    TArrival FetchLibrary(TTransfer&, const std::string& name, const std::string& file) override {
+        Fetched.push_back(Base + name);
+        if (LibraryUnproven) return TArrival::Unproven;
         P.AddFile(file, Version);
         P.Contents[TFakePlatform::Upper(file)] = Bytes;
-        return true;
+        return TArrival::Stored;
     }
-    bool TransferSignature(const std::string& url, const std::string& file) override {
-        Fetched.push_back(url);
-        Unproven = Sig == TSig::Unproven;
-        if (Sig == TSig::Missing || Unproven) return false;
+    TArrival FetchSignature(TTransfer&, const std::string& name, const std::string& file) override {
+        Fetched.push_back(Base + name + ".sig");
+        if (Sig == TSig::Unproven) return TArrival::Unproven;
+        if (Sig == TSig::Missing) return TArrival::Failed;
         P.AddFile(file, std::nullopt);
         P.Contents[TFakePlatform::Upper(file)] = TFakePlatform::FakeSign(
             Sig == TSig::OtherKey ? "another key" : Key,
             SignedPrefix(Sig == TSig::OtherName ? "mscomctl.ocx" : "msinet.ocx"), Bytes);
-        return true;
+        return TArrival::Stored;
     }
-    bool ServerUnproven() override { return Unproven; }
+    std::string FailureMessage(const std::string& name, TArrival arrival) const override {
+        return arrival == TArrival::Unproven ? UnprovenServerMessage(Base, name)
+                                             : TLibrarySource::FailureMessage(name, arrival);
+    }
     bool Confirm(const std::string&) override { return true; }
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
 };
@@ -134,7 +135,7 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
         for (TLibraryEntry& e : Libraries)
             if (e.Name == "MSINET.OCX") entry = &e;
 
-        RunDownload(platform, ui, *entry, false, Base, c.withKey ? Key : std::string());
+        RunDownload(platform, ui, *entry, false, ui, c.withKey ? Key : std::string());
 
         std::vector<std::string> fetched = {Base + "MSINET.OCX"};
         if (c.withKey && !c.libraryUnproven) fetched.push_back(Base + "MSINET.OCX.sig");

@@ -106,6 +106,18 @@ public:
         Contents.erase(Upper(from));
         return true;
     }
+    // The whole file in one block, told before and after it.
+    bool CopyFileReporting(const std::string& from, const std::string& to,
+                           const TCopyProgress& progress) override {
+        if (!HasFile(from) || HasFile(to)) return false;
+        const uint64_t size = Contents[Upper(from)].size();
+        if (progress(0, size)) return false;
+        AddFile(to, Files[Upper(from)]);
+        Contents[Upper(to)] = Contents[Upper(from)];
+        if (!progress(size, size)) return true;
+        RemoveFile(to);
+        return false;
+    }
     std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {
         if (!HasFile(path)) return std::nullopt;
         const std::string& bytes = Contents[Upper(path)];

@@ -2,6 +2,8 @@
 // images, each one fault away from a good 32-bit library, and the machine rule.
 #include "actions/LibraryImage.h"
 
+#include "MinimalImage.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,40 +11,6 @@
 #include <string>
 
 namespace {
-
-constexpr uint32_t PE_AT = 0x80;
-constexpr uint32_t OPTIONAL_AT = PE_AT + 24;
-constexpr uint32_t OPTIONAL_SIZE = 0xE0;
-constexpr uint32_t SECTIONS_AT = OPTIONAL_AT + OPTIONAL_SIZE;
-
-void Put16(std::string& b, uint32_t at, uint16_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& b, uint32_t at, uint32_t v) {
-    Put16(b, at, static_cast<uint16_t>(v & 0xFFFF));
-    Put16(b, at + 2, static_cast<uint16_t>(v >> 16));
-}
-
-// A minimal i386 DLL layout: headers in the first 0x200 bytes, two sections of 0x200.
-std::string GoodImage() {
-    std::string b(0x600, '\0');
-    b[0] = 'M';
-    b[1] = 'Z';
-    Put32(b, 0x3C, PE_AT);
-    std::memcpy(&b[PE_AT], "PE\0\0", 4);
-    Put16(b, PE_AT + 4, 0x014C);         // Machine
-    Put16(b, PE_AT + 6, 2);              // NumberOfSections
-    Put16(b, PE_AT + 20, OPTIONAL_SIZE); // SizeOfOptionalHeader
-    Put16(b, PE_AT + 22, 0x2102);        // DLL | 32BIT_MACHINE | EXECUTABLE_IMAGE
-    Put16(b, OPTIONAL_AT, 0x010B);       // PE32
-    Put32(b, OPTIONAL_AT + 60, 0x200);   // SizeOfHeaders
-    for (uint32_t i = 0; i < 2; ++i) {
-        Put32(b, SECTIONS_AT + i * 40 + 16, 0x200);             // SizeOfRawData
-        Put32(b, SECTIONS_AT + i * 40 + 20, 0x200 + i * 0x200); // PointerToRawData
-    }
-    return b;
-}
 
 // The same library built for x64: AMD64 machine, PE32+ optional header (the size field and
 // the sections stay where they are, the optional header keeps its size).

@@ -40,7 +40,7 @@ TLibraryEntry& EntryOf(const std::string& name) {
 }
 
 // The window with a library server that answers at once, and the user's stop at `StopAt`.
-struct TStoppingUi : TQuietDownloadUi {
+struct TStoppingUi : TQuietDownloadUi, TLibrarySource {
     TFakePlatform& P;
     TPoint StopAt;
     bool Stop = false, LibraryArrived = false, Placed = false;
@@ -56,25 +56,22 @@ struct TStoppingUi : TQuietDownloadUi {
                (StopAt == TPoint::AfterPlaced && Placed);
     }
     void SetPathField(const std::string&) override { Placed = true; }
-    bool ServerUnproven() override { return false; }
     // The bytes that arrived before the stop stay where the transfer wrote them.
-    bool Transfer(const std::string& url, const std::string& file) override {
-        Fetched.push_back(url);
-        const std::string name = url.substr(Base.size());
+    TArrival FetchLibrary(TTransfer&, const std::string& name, const std::string& file) override {
+        Fetched.push_back(Base + name);
         P.AddFile(file, ParseVersion(EntryOf(name).RequiredVersion.str()));
         P.Contents[TFakePlatform::Upper(file)] = NewBytes;
         LibraryArrived = StopAt != TPoint::DuringLibrary;
         Stop = Stop || !LibraryArrived;
-        return LibraryArrived;
+        return LibraryArrived ? TArrival::Stored : TArrival::Failed;
     }
-    bool TransferSignature(const std::string& url, const std::string& file) override {
-        Fetched.push_back(url);
-        const std::string name = url.substr(Base.size(), url.size() - Base.size() - 4);
+    TArrival FetchSignature(TTransfer&, const std::string& name, const std::string& file) override {
+        Fetched.push_back(Base + name + ".sig");
         P.AddFile(file, std::nullopt);
         P.Contents[TFakePlatform::Upper(file)] =
             TFakePlatform::FakeSign(Key, SignedPrefix(name), NewBytes);
         Stop = Stop || StopAt == TPoint::DuringSignature;
-        return !Stop;
+        return Stop ? TArrival::Failed : TArrival::Stored;
     }
 };
 
@@ -143,7 +140,7 @@ TEST(Stop, AtEveryPointChangesNothingAndSaysSo) {
             TFakePlatform p;
             TwoLinesToMend(p);
             TStoppingUi ui(p, c.at);
-            EXPECT_FALSE(RunDownload(p, ui, EntryOf("KORDAN.DLL"), false, Base, key));
+            EXPECT_FALSE(RunDownload(p, ui, EntryOf("KORDAN.DLL"), false, ui, key));
             EXPECT_EQ(ui.Fetched, c.fetched);
             EXPECT_EQ(ui.Messages, std::vector<std::string>{StopBox});
             EXPECT_EQ(p.Contents[TFakePlatform::Upper(Kordan)], OldBytes);
@@ -154,7 +151,7 @@ TEST(Stop, AtEveryPointChangesNothingAndSaysSo) {
         TwoLinesToMend(p);
         TStoppingUi ui(p, c.at);
         TLogHost host(ui);
-        EXPECT_EQ(RunRepair(p, host, Base, key), TRepairResult::Stopped);
+        EXPECT_EQ(RunRepair(p, host, ui, key), TRepairResult::Stopped);
         EXPECT_EQ(host.Lines, c.log);
         EXPECT_EQ(ui.Fetched, c.fetched);
         const bool placed = c.at == TPoint::AfterPlaced;

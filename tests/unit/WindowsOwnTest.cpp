@@ -22,7 +22,7 @@ const std::string Sys = "C:\\WINDOWS\\system32";
 const std::string Cur = "C:\\Program Files\\Client";
 
 // The download's side of the window, written down; every question is answered No.
-struct TRecordingUi : TQuietDownloadUi {
+struct TRecordingUi : TQuietDownloadUi, TLibrarySource {
     std::vector<std::string> Log;
     bool Confirm(const std::string& text) override {
         Log.push_back("ask " + text);
@@ -30,14 +30,13 @@ struct TRecordingUi : TQuietDownloadUi {
     }
     void ShowMessage(const std::string& text) override { Log.push_back("say " + text); }
     void DisableForAction() override { Log.push_back("disable"); }
-    bool Transfer(const std::string&, const std::string& file) override {
+    TArrival FetchLibrary(TTransfer&, const std::string&, const std::string& file) override {
         Log.push_back("get " + file);
-        return false;
+        return TArrival::Failed;
     }
-    bool ServerUnproven() override { return false; }
-    bool TransferSignature(const std::string&, const std::string& file) override {
+    TArrival FetchSignature(TTransfer&, const std::string&, const std::string& file) override {
         Log.push_back("get " + file);
-        return false;
+        return TArrival::Failed;
     }
 };
 
@@ -136,7 +135,7 @@ TEST(WindowsOwn, SystemCopyIsTheLocatedOneAndTheDownloadIsRefused) {
         const std::vector<std::string> before = files();
         for (const bool forceHere : {false, true}) {
             TRecordingUi ui;
-            RunDownload(platform, ui, scanned, forceHere, "http://127.0.0.1:8731/libs/");
+            RunDownload(platform, ui, scanned, forceHere, ui);
             if (c.refused)
                 EXPECT_EQ(ui.Log, std::vector<std::string>{"say " + std::string(c.name) +
                                                            " es un componente de Windows y solo "
