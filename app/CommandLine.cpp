@@ -19,31 +19,35 @@ std::string SwitchName(const std::string& arg) {
 }
 
 TCommandLine Bad() {
-    return {TRunMode::BadUse, {}, false, {}};
+    return {TRunMode::BadUse, {}, false, {}, {}};
 }
 
 } // namespace
 
 const char* const USAGE_TEXT =
-    "Uso: Kestrova.exe [/estado [ARCHIVO] | /reparar [/s] [/registro ARCHIVO] | /?]\r\n"
+    "Uso: Kestrova.exe [/estado [ARCHIVO] | /?]\r\n"
+    "     Kestrova.exe /reparar [/s] [/origen CARPETA] [/registro ARCHIVO]\r\n"
     "  (sin opciones)     abre la ventana\r\n"
     "  /estado [ARCHIVO]  escribe el estado de cada librería, separado por tabuladores,\r\n"
     "                     en ARCHIVO, o en la consola, o en Kestrova-estado.txt\r\n"
     "  /reparar           descarga, actualiza y registra lo que haga falta\r\n"
     "    /s               sin ventana ni mensajes\r\n"
+    "    /origen CARPETA  toma las librerías y sus firmas (.sig) de CARPETA (una ruta o\r\n"
+    "                     \\\\servidor\\recurso\\carpeta) en vez del servidor de librerías\r\n"
     "    /registro ARCHIVO  añade a ARCHIVO una línea por paso\r\n"
     "  /?                 muestra este texto\r\n"
     "Códigos de salida: 0 todo OK, 1 alguna librería necesita una acción (/estado),\r\n"
-    "2 uso incorrecto, 3 alguna librería sigue necesitando una acción (/reparar),\r\n"
+    "2 uso incorrecto (también /origen sin la clave del editor), 3 alguna librería\r\n"
+    "sigue necesitando una acción (/reparar),\r\n"
     "4 detenido por el usuario, 5 Kestrova ya está en marcha,\r\n"
     "6 no se puede comprobar si Kestrova ya está en marcha (otro ocupa su marca).\r\n";
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return {};
     if (args.size() == 1 && IsSwitch(args[0]) && SwitchName(args[0]) == "?")
-        return {TRunMode::Help, {}, false, {}};
+        return {TRunMode::Help, {}, false, {}, {}};
     TCommandLine request;
-    bool modeSeen = false, silentSeen = false, logSeen = false;
+    bool modeSeen = false, silentSeen = false, logSeen = false, originSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (!IsSwitch(args[i])) return Bad();
         const std::string name = SwitchName(args[i]);
@@ -60,11 +64,16 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (logSeen || !fileFollows) return Bad();
             logSeen = true;
             request.Log = args[++i];
+        } else if (name == "origen") {
+            if (originSeen || !fileFollows) return Bad();
+            originSeen = true;
+            request.Origin = args[++i];
         } else {
             return Bad();
         }
     }
-    // /s and /registro belong to the repair only.
-    if (!modeSeen || (request.Mode != TRunMode::Repair && (silentSeen || logSeen))) return Bad();
+    // /s, /registro and /origen belong to the repair only.
+    if (!modeSeen || (request.Mode != TRunMode::Repair && (silentSeen || logSeen || originSeen)))
+        return Bad();
     return request;
 }

@@ -8,7 +8,7 @@ enum class TRunMode {
     Window, // no switches: the window, as a user starts it
     Help,   // /?: the usage text, exit 0
     Status, // /estado [FILE]
-    Repair, // /reparar [/s] [/registro FILE]
+    Repair, // /reparar [/s] [/origen FOLDER] [/registro FILE]
     BadUse, // anything else: the usage text, exit 2
 };
 
@@ -17,6 +17,7 @@ struct TCommandLine {
     std::string File;    // /estado's FILE; empty: the parent console, else beside the program
     bool Silent = false; // /reparar /s
     std::string Log;     // /reparar /registro FILE; empty: no log
+    std::string Origin;  // /reparar /origen FOLDER; empty: the library server
 };
 
 // The request in `args` (the arguments after the program name). Switches start with "/" or

@@ -5,6 +5,7 @@
 #include "actions/DownloadFile.h"
 #include "actions/Repair.h"
 #include "app/OutputFile.h"
+#include "app/ParentOutput.h"
 #include "app/TextEncoding.h"
 #include "app/Unattended.h"
 #include "platform/Handles.h"
@@ -101,7 +102,16 @@ int ExitCodeOf(TRepairResult result) {
 } // namespace
 
 int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
-    TLibraryServer source(WindowsPlatform(), LIBRARY_BASE_URL);
+    // Only the publisher's signature vouches for a folder's files.
+    const std::string key = PublisherKey();
+    if (!request.Origin.empty() && key.empty()) {
+        TellWhyNothingWasDone(request, FOLDER_NEEDS_KEY);
+        return EXIT_BAD_USE;
+    }
+    TLibraryServer server(WindowsPlatform(), LIBRARY_BASE_URL);
+    TLibraryFolder folder(WindowsPlatform(), request.Origin);
+    TLibrarySource& source = request.Origin.empty() ? static_cast<TLibrarySource&>(server)
+                                                    : static_cast<TLibrarySource&>(folder);
     TRepairLog log;
     if (!request.Log.empty()) {
         const TOutputOpening opened = log.Open(request.Log);
@@ -112,7 +122,7 @@ int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
         AttachConsole(ATTACH_PARENT_PROCESS);
         SetConsoleCtrlHandler(OnConsoleStop, TRUE);
         TSilentHost host(log);
-        return ExitCodeOf(RunRepair(WindowsPlatform(), host, source, PublisherKey()));
+        return ExitCodeOf(RunRepair(WindowsPlatform(), host, source, key));
     }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
