@@ -25,6 +25,8 @@ enum TControlId : int {
     IDM_REGISTRARTODAS = 2002,
     IDM_DESCARGARAQUI = 2003,
     IDM_EXPLORARYREGISTRAR = 2004,
+    IDM_REPARARTODO = 2005,
+    IDM_REPARARCARPETA = 2006,
 };
 
 // The main window's class name, for FindWindow.

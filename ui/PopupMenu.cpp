@@ -1,7 +1,9 @@
 // pm1, the popup menu that only "[...]" opens: refresh, register all, the force-here check
-// mark (read by the selection and the download) and browsing for another library.
+// mark (read by the selection and the download), browsing for another library, and the
+// repair of every line from the library server or from a folder.
 #include "ui/RegLib.h"
 
+#include "actions/DownloadFile.h"
 #include "ui/ControlIds.h"
 #include "ui/Layout.h"
 #include "ui/MessageLoop.h"
@@ -15,6 +17,11 @@ void TfGeneral::BuildPopupMenu() {
     AppendMenuA(FPopup.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuA(FPopup.get(), MF_STRING, IDM_EXPLORARYREGISTRAR,
                 "&Examinar y registrar otra librería...");
+    AppendMenuA(FPopup.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(FPopup.get(), MF_STRING, IDM_REPARARTODO, "Reparar &todo...");
+    // Only the publisher's signature vouches for a folder's files.
+    AppendMenuA(FPopup.get(), MF_STRING | (PublisherKey().empty() ? MF_GRAYED : 0),
+                IDM_REPARARCARPETA, "Reparar desde una &carpeta...");
 }
 
 bool TfGeneral::ForceHere() const {

@@ -99,6 +99,10 @@ private:
     void Exploraryregistrarotralibrera1Click();
     void cmdDescargarClick();
     void cmdDetenerClick();
+    void Reparartodo1Click();
+    void Reparardesdeunacarpeta1Click();
+    // The menu's repair from `source`; a close asked for meanwhile is carried out after it.
+    void RepairFromMenu(TLibrarySource& source);
 
     HWND FHandle = nullptr;
     HWND FLastFocus = nullptr;

@@ -1,6 +1,7 @@
-// The repair on the main window: the line being worked is selected, a download shows its bar
-// and stop button, the controls stay disabled until the summary box is answered, and the stop
-// button or closing the window stops the whole repair.
+// The repair on the main window, for /reparar and for the "[...]" menu's two repairs: the line
+// being worked is selected, a download shows its bar and stop button, the controls stay
+// disabled until the summary box is answered, and the stop button or closing the window stops
+// the whole repair.
 #include "ui/RegLib.h"
 
 #include "actions/DownloadFile.h"
@@ -8,6 +9,7 @@
 #include "ui/ControlIds.h"
 #include "ui/DownloadWindow.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ShellCalls.h"
 
 #include <vector>
 
@@ -66,4 +68,24 @@ TRepairResult TfGeneral::Repair(TLibrarySource& source,
     EnableWindow(Control(IDC_BTNEXTRA), TRUE);
     EnableWindow(Control(IDC_LLIBRERIAS), TRUE);
     return result;
+}
+
+void TfGeneral::RepairFromMenu(TLibrarySource& source) {
+    if (FDownload || FRegisteringAll) return;
+    Repair(source, [](const TRepairStep&) {});
+    if (FClosedDuringRepair) PostMessageA(FHandle, WM_CLOSE, 0, 0);
+}
+
+void TfGeneral::Reparartodo1Click() {
+    TLibraryServer server(WindowsPlatform(), LIBRARY_BASE_URL);
+    RepairFromMenu(server);
+}
+
+void TfGeneral::Reparardesdeunacarpeta1Click() {
+    if (FDownload || FRegisteringAll) return;
+    const std::optional<std::string> folder =
+        BrowseForFolder(FHandle, "Carpeta con las librerías y sus firmas (.sig):");
+    if (!folder) return;
+    TLibraryFolder source(WindowsPlatform(), *folder);
+    RepairFromMenu(source);
 }

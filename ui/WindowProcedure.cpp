@@ -128,6 +128,12 @@ void TfGeneral::OnCommand(int id, int code) {
     case IDM_EXPLORARYREGISTRAR:
         Exploraryregistrarotralibrera1Click();
         return;
+    case IDM_REPARARTODO:
+        Reparartodo1Click();
+        return;
+    case IDM_REPARARCARPETA:
+        Reparardesdeunacarpeta1Click();
+        return;
     default:
         return;
     }
