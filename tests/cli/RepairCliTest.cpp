@@ -2,7 +2,7 @@
 // the copies left as they were where the repair must not change them, and a repair stopped
 // from its window.
 #include "LibServerControl.h"
-#include "tests/gui/GuiScenario.h"
+#include "RepairMachine.h"
 
 #include <gtest/gtest.h>
 
@@ -16,25 +16,14 @@ namespace {
 // Every line in order (a good copy, registered where it lies) but seven: one missing, one
 // older than required, one newer than required and unregistered, one older copy here that
 // hides a newer one in the system folder, one unregistered, one whose registration faults,
-// and one whose download the signer rule refuses. Wine's own libraries get their good copy
-// in the system folder in place of Wine's, which is put back at scope end, since a repair
-// downloads over them there.
-class TRepairMachine {
+// and one whose download the signer rule refuses.
+class TRepairMachine : public TCraftedMachine {
 public:
-    TRepairMachine() {
-        ResetLibraries();
-        for (const TLibraryEntry& entry : Libraries) {
-            const std::string name = entry.Name.str();
-            if (name == "CSWSK32.OCX" || name == "KORDAN.DLL" || name == "IJL11.DLL" ||
-                name == "MSADODC.OCX" || name == "RICHTX32.OCX" || name == "MSWINSCK.OCX" ||
-                name == "MSINET.OCX")
-                continue;
-            const bool winesOwn = WineProvides(name);
-            Place("good", name, winesOwn ? SystemDirectory() : Here(), winesOwn);
-            if (entry.NeedsRegistration()) Register(name, FCopies.back()->Path());
-        }
+    TRepairMachine()
+        : TCraftedMachine({"CSWSK32.OCX", "KORDAN.DLL", "IJL11.DLL", "MSADODC.OCX", "RICHTX32.OCX",
+                           "MSWINSCK.OCX", "MSINET.OCX"}) {
         Register("CSWSK32.OCX", "");
-        FArrivals.push_back(JoinPath(SystemDirectory(), "CSWSK32.OCX"));
+        Arrives(JoinPath(SystemDirectory(), "CSWSK32.OCX"));
         Place("noversion", "KORDAN.DLL", SystemDirectory());
         Newer = Place("newer", "MSADODC.OCX", Here());
         Register("MSADODC.OCX", "");
@@ -49,53 +38,9 @@ public:
         Signed = Place("signed-a", "MSINET.OCX", SystemDirectory());
         ResetServer();
     }
-    ~TRepairMachine() {
-        for (const std::string& path : FArrivals)
-            DeleteFileA(path.c_str());
-    }
 
-    const std::string& Here() const { return FHere.Path(); }
     std::string Newer, Older, Hidden, Signed;
-
-private:
-    std::string Place(const char* variant, const std::string& name, const std::string& folder,
-                      bool replace = false) {
-        FCopies.push_back(PlaceStandIn(variant, name, folder, replace));
-        return FCopies.back()->Path();
-    }
-    void Register(const std::string& name, const std::string& path) {
-        FKeys.push_back(std::make_unique<TScopedClassesRootKey>(RegistrationKey(name)));
-        if (!path.empty()) FKeys.back()->SetDefault(path);
-    }
-
-    TScopedFolder FHere;
-    std::vector<std::unique_ptr<TScopedClassesRootKey>> FKeys;
-    std::vector<std::unique_ptr<TScopedFileCopy>> FCopies;
-    std::vector<std::string> FArrivals;
 };
-
-TProcessResult RunKestrova(const std::string& args, const std::string& folder) {
-    TScopedCurrentDirectory cwd(folder);
-    return RunProcess("\"" + KestrovaExe() + "\" " + args, 120000);
-}
-
-// The log is UTF-8; our literals are Windows-1252.
-std::string Utf8(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
-    std::string out(wide.size() * 3, '\0');
-    out.resize(static_cast<std::size_t>(
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
-                            static_cast<int>(out.size()), nullptr, nullptr)));
-    return out;
-}
-
-// A step's fields, after its time, are in the log.
-bool Logged(const std::string& log, const std::string& fields) {
-    return log.find("\t" + Utf8(fields)) != std::string::npos;
-}
 
 } // namespace
 

@@ -27,7 +27,7 @@ inline constexpr COLORREF LIME = RGB(0, 255, 0);
 inline constexpr COLORREF RED = RGB(255, 0, 0);
 
 // The items of the popup menu, in order (the separator is not an item a user can pick).
-enum class TMenuItem { Refresh, RegisterAll, ForceHere, Browse };
+enum class TMenuItem { Refresh, RegisterAll, ForceHere, Browse, RepairAll, RepairFromFolder };
 
 class TKestrova {
 public:
