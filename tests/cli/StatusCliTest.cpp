@@ -142,6 +142,10 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         "/reparar /s /s",
         "/estado /estado",
         "/? /estado",
+        "/origen libs",
+        "/estado /origen libs",
+        "/reparar /origen",
+        "/reparar /origen libs /origen libs",
     };
     // A file that cannot be written is found once this Kestrova is the only one.
     const char* const unwritable[] = {
