@@ -124,7 +124,7 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, TLibrarySource& 
         });
         const std::string said = user.TakeMessages();
         if (!placed && stopped(name, STEP_DOWNLOAD)) return TRepairResult::Stopped;
-        rescan();
+        lines[i] = ScanLibrary(platform, i);
         const bool arrived = !NeedsDownload(WordOf(i, lines));
         // A copy can arrive and be registered while the scan still finds another one.
         host.Log({name, STEP_DOWNLOAD, arrived ? OUTCOME_DONE : OUTCOME_FAILED,
@@ -137,13 +137,15 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, TLibrarySource& 
         }
     }
 
+    // Once between the two passes, whatever the downloads did.
+    rescan();
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         if (WordOf(i, lines) != "REGISTRAR") continue;
         if (stopped(Libraries[i].Name.str(), STEP_REGISTER)) return TRepairResult::Stopped;
         host.ShowLine(i);
         RunStep(user, [&] { RegisterLibrary(platform, user, Libraries[i].Path.str()); });
         const std::string said = user.TakeMessages();
-        rescan();
+        lines[i] = ScanLibrary(platform, i);
         const bool registered = WordOf(i, lines) == "OK";
         host.Log({Libraries[i].Name.str(), STEP_REGISTER,
                   registered ? OUTCOME_DONE : OUTCOME_FAILED, registered ? std::string() : said});

@@ -9,6 +9,7 @@
 #include "app/TextEncoding.h"
 #include "app/Unattended.h"
 #include "platform/Handles.h"
+#include "platform/OleScope.h"
 #include "platform/WinPlatform.h"
 #include "ui/RegLib.h"
 
@@ -122,6 +123,10 @@ int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
         AttachConsole(ATTACH_PARENT_PROCESS);
         SetConsoleCtrlHandler(OnConsoleStop, TRUE);
         TSilentHost host(log);
+        // One apartment for the whole run, as the window's thread has one: each registration
+        // and transfer then only counts one more use of it instead of making and tearing down
+        // its own.
+        TOleScope ole;
         return ExitCodeOf(RunRepair(WindowsPlatform(), host, source, key));
     }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};

@@ -46,12 +46,15 @@ constexpr TCatalogueRow Catalogue[LIBRARY_COUNT] = {
 
 TLibraryEntry Libraries[LIBRARY_COUNT];
 
+void ResetLibrary(std::size_t index) {
+    Libraries[index] = TLibraryEntry{};
+    Libraries[index].Name = Catalogue[index].Name;
+    Libraries[index].ClsId = Catalogue[index].ClsId;
+    Libraries[index].TypeLib = Catalogue[index].TypeLib;
+    Libraries[index].RequiredVersion = Catalogue[index].RequiredVersion;
+}
+
 void ResetLibraries() {
-    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
-        Libraries[i] = TLibraryEntry{};
-        Libraries[i].Name = Catalogue[i].Name;
-        Libraries[i].ClsId = Catalogue[i].ClsId;
-        Libraries[i].TypeLib = Catalogue[i].TypeLib;
-        Libraries[i].RequiredVersion = Catalogue[i].RequiredVersion;
-    }
+    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i)
+        ResetLibrary(i);
 }

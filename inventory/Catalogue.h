@@ -25,3 +25,5 @@ extern TLibraryEntry Libraries[LIBRARY_COUNT];
 
 // Empties all eight fields of every entry, then writes the catalogue columns again.
 void ResetLibraries();
+// The same for entry `index` alone.
+void ResetLibrary(std::size_t index);

@@ -92,6 +92,13 @@ std::string StatusPass(TLibraryEntry& entry) {
     return name + (entry.Registered ? STATUS_OK : STATUS_REGISTER);
 }
 
+std::string ScanLibrary(TPlatform& platform, std::size_t index) {
+    ResetLibrary(index);
+    TLibraryEntry& entry = Libraries[index];
+    DetectLibrary(platform, entry, IsKnownDll(platform.KnownDlls(), entry.Name.str()));
+    return StatusPass(entry);
+}
+
 void ScanLibraries(TPlatform& platform, std::vector<std::string>& list) {
     ResetLibraries();
     const std::vector<std::string> knownDlls = platform.KnownDlls();

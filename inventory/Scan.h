@@ -58,6 +58,11 @@ bool HasRequiredVersion(const TLibraryEntry& entry);
 // version.
 std::string StatusPass(TLibraryEntry& entry);
 
+// Entry `index` alone scanned again, as ScanLibraries scans it (reset from the catalogue,
+// detected, its status pass): its line. The other entries are left as they are: a step on one
+// library changes no other library's files or registration.
+std::string ScanLibrary(TPlatform& platform, std::size_t index);
+
 // Resets Libraries, reads the KnownDLLs list once, detects every entry, then appends
 // exactly LIBRARY_COUNT lines to `list`, line i describing entry i. The caller empties the
 // list first.

@@ -334,12 +334,17 @@ public:
 
     bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
                                  const std::string& path, const std::string& signature) override {
-        // The AES provider is the one that knows SHA-256 (Windows XP SP3 and later).
-        HCRYPTPROV rawProvider = 0;
-        if (!CryptAcquireContextA(&rawProvider, nullptr, nullptr, RSA_AES_PROVIDER,
-                                  CRYPT_VERIFYCONTEXT))
-            return false;
-        const TCryptProvider provider(rawProvider);
+        // The AES provider is the one that knows SHA-256 (Windows XP SP3 and later). Acquired
+        // once for the run: a repair checks a signature per library, and every acquisition
+        // loads the provider's DLL again.
+        static const TCryptProvider provider = [] {
+            HCRYPTPROV raw = 0;
+            return TCryptProvider(
+                CryptAcquireContextA(&raw, nullptr, nullptr, RSA_AES_PROVIDER, CRYPT_VERIFYCONTEXT)
+                    ? raw
+                    : 0);
+        }();
+        if (!provider) return false;
         HCRYPTKEY rawKey = 0;
         if (!CryptImportKey(provider.get(), reinterpret_cast<const BYTE*>(publicKey.data()),
                             static_cast<DWORD>(publicKey.size()), 0, 0, &rawKey))
