@@ -27,12 +27,6 @@ std::string ReplaceQuestion(const std::string& file) {
 
 const char* const FALLBACK_LINE = "Se intentará descargar en la carpeta del programa.";
 
-// The signature of an existing copy at `path`; nullopt when there is none.
-std::optional<TSignature> SignatureOfCopy(TPlatform& platform, const std::string& path) {
-    if (path.empty() || !platform.FileExists(path)) return std::nullopt;
-    return ReadSignature(platform, path);
-}
-
 // The folder the library goes to, after the questions and fallbacks; nullopt when neither
 // folder can take it (the user has been told why).
 std::optional<std::string> ChooseFolder(TPlatform& platform, TDownloadUi& ui,
@@ -139,8 +133,10 @@ private:
 // NotArrived: the source's own failure (Arrival says which).
 enum class TOutcome { Placed, Stopped, Failed, NothingStored, NotArrived, Refused };
 
-// The transfers of one library (and its signature) into `target` and the checks before
-// the rename, each step first asking whether the user stopped.
+// One library's way in, as one sequence: it arrives into NAME.part (and its signature into
+// NAME.sig.part), is held open, passes every check through that handle, takes its place by
+// a rename through the same handle, and stays held until its registration has unloaded it.
+// Each step first asks whether the user stopped.
 class TDownloadRun {
 public:
     TDownloadRun(TPlatform& platform, TDownloadUi& ui, TActionEnd& end, const TLibraryEntry& entry,
@@ -149,11 +145,15 @@ public:
           FTarget(std::move(target)) {}
 
     TOutcome Run(TLibrarySource& source, const std::string& publisherKey,
-                 const std::optional<TSignature>& located) {
+                 const std::optional<TExistingCopy>& located) {
         // Asked before each transfer and before the rename: a stop between two steps has no
         // transfer to abort.
         if (Stopped()) return TOutcome::Stopped;
+        if (located && !located->Readable) return Refuse(UnreadableCopyMessage(FName));
+
+        // Arrive: into a NAME.part of our own, never into one someone left there.
         const std::string partial = TransferFileFor(FTarget);
+        if (!RemoveStale(partial)) return TOutcome::Failed;
         FEnd.Leaves(partial);
         TTransfer transfer(FUi.ProgressView());
         FArrival = source.FetchLibrary(transfer, FName, partial);
@@ -164,17 +164,18 @@ public:
         if (!FPlatform.FileExists(partial)) return TOutcome::NothingStored;
 
         // The signature comes after the library, from the same source under the same rules.
-        std::string publisherSignature;
         if (!publisherKey.empty()) {
             if (Stopped()) return TOutcome::Stopped;
             const std::string signatureFile = TransferFileFor(FTarget + ".sig");
+            if (!RemoveStale(signatureFile)) return TOutcome::Failed;
             FEnd.Leaves(signatureFile);
             TTransfer signatureTransfer(FUi.ProgressView());
             const TArrival signature =
                 source.FetchSignature(signatureTransfer, FName, signatureFile);
             if (signature == TArrival::Stored) {
-                const auto head = FPlatform.ReadFileHead(signatureFile, SIGNATURE_FILE_LIMIT);
-                if (head && head->Size <= SIGNATURE_FILE_LIMIT) publisherSignature = head->Bytes;
+                const auto held = FPlatform.HoldForPlacing(signatureFile);
+                const auto head = held ? held->Read(SIGNATURE_FILE_LIMIT) : std::nullopt;
+                if (head && head->Size <= SIGNATURE_FILE_LIMIT) FPublisherSignature = head->Bytes;
             } else if (Stopped()) {
                 return TOutcome::Stopped;
             } else if (signature == TArrival::Unproven) {
@@ -183,30 +184,20 @@ public:
             }
         }
 
-        // Held from the first check until it is in place: the bytes checked are the bytes
-        // placed.
-        const std::unique_ptr<TPlatform::THeldFile> held = FPlatform.HoldFile(partial);
-        if (!held) return TOutcome::Failed;
-        if (!publisherKey.empty() &&
-            !HasPublisherSignature(FPlatform, publisherKey, FName, partial, publisherSignature))
-            return Refuse(UnsignedByPublisherMessage(FName));
-        // Read as the scan reads versions: none is 0.0.0.0.
-        std::optional<TVersionParts> replaced;
-        if (FPlatform.FileExists(FTarget))
-            replaced = GetFileVersionParts(FPlatform, FTarget).value_or(TVersionParts{});
-        if (auto refusal = RefuseRollback(
-                FName, GetFileVersionParts(FPlatform, partial).value_or(TVersionParts{}),
-                FEntry.RequiredVersion.str(), replaced))
-            return Refuse(*refusal);
-        const auto head = FPlatform.ReadFileHead(partial, LIBRARY_IMAGE_HEAD);
-        const TSignature signature =
-            ClassifySignature(head ? head->Bytes : std::string(), held->VerifySignature());
-        if (auto refusal =
-                RefuseReplacement(FName, located, SignatureOfCopy(FPlatform, FTarget), signature))
-            return Refuse(*refusal);
+        // Held from the first check until after the registration: no one writes, renames or
+        // deletes it meanwhile, and a link planted under its name is refused.
+        FHeld = FPlatform.HoldForPlacing(partial);
+        if (!FHeld) return TOutcome::Failed;
+        if (auto outcome = Check(publisherKey, located)) {
+            FHeld.reset();
+            return *outcome;
+        }
         // The last moment a stop still leaves every copy as it was.
-        if (Stopped()) return TOutcome::Stopped;
-        return FPlatform.MoveFileOver(partial, FTarget) ? TOutcome::Placed : TOutcome::Failed;
+        const TOutcome outcome = Stopped()                  ? TOutcome::Stopped
+                                 : FHeld->RenameTo(FTarget) ? TOutcome::Placed
+                                                            : TOutcome::Failed;
+        if (outcome != TOutcome::Placed) FHeld.reset();
+        return outcome;
     }
 
     // The refusal's text, after TOutcome::Refused.
@@ -215,6 +206,38 @@ public:
     TArrival Arrival() const { return FArrival; }
 
 private:
+    // Every check, through the held handle; nullopt when the copy may take its place.
+    std::optional<TOutcome> Check(const std::string& publisherKey,
+                                  const std::optional<TExistingCopy>& located) {
+        const auto head = FHeld->Read(LIBRARY_IMAGE_HEAD);
+        if (!head || CheckLibraryImage(head->Bytes, head->Size) != TImageVerdict::Library)
+            return TOutcome::Failed;
+        if (!publisherKey.empty() &&
+            !HasPublisherSignature(*FHeld, publisherKey, FName, FPublisherSignature))
+            return Refuse(UnsignedByPublisherMessage(FName));
+        // A destination that is a link would put the bytes, or the rename, elsewhere.
+        if (FPlatform.IsLinked(FTarget)) return TOutcome::Failed;
+        const std::optional<TExistingCopy> replaced = ReadExistingCopy(FPlatform, FTarget);
+        if (replaced && !replaced->Readable) return Refuse(UnreadableCopyMessage(FName));
+        // Read as the scan reads versions: none is 0.0.0.0.
+        if (auto refusal = RefuseRollback(
+                FName, FHeld->Version().value_or(TVersionParts{}), FEntry.RequiredVersion.str(),
+                replaced ? std::optional(replaced->Version) : std::nullopt))
+            return Refuse(*refusal);
+        const TSignature signature = ClassifySignature(head->Bytes, FHeld->VerifySignature());
+        const auto signatureOf = [](const std::optional<TExistingCopy>& copy) {
+            return copy ? std::optional(copy->Signature) : std::nullopt;
+        };
+        if (auto refusal =
+                RefuseReplacement(FName, signatureOf(located), signatureOf(replaced), signature))
+            return Refuse(*refusal);
+        return std::nullopt;
+    }
+
+    // Removes what a `file` of ours would be stored under; false when something is left there.
+    bool RemoveStale(const std::string& file) {
+        return !FPlatform.FileExists(file) || FPlatform.RemoveFile(file);
+    }
     // The one place the action asks for the user's stop.
     bool Stopped() { return FUi.StopRequested(); }
     TOutcome Refuse(std::string text) {
@@ -230,6 +253,8 @@ private:
     const std::string FTarget;
     std::string FRefusal;
     TArrival FArrival = TArrival::Stored;
+    std::string FPublisherSignature;
+    std::unique_ptr<TPlatform::THeldFile> FHeld;
 };
 
 } // namespace
@@ -277,7 +302,7 @@ bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
     }
 
     // The copy the scan located, read before anything changes.
-    const std::optional<TSignature> located = SignatureOfCopy(platform, entry.Path.str());
+    const std::optional<TExistingCopy> located = ReadExistingCopy(platform, entry.Path.str());
     ui.ShowTransferDisplay();
     end.DisplayShown();
     const std::string target = Join(*dir, name);
@@ -291,6 +316,7 @@ bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         entry.Path = target;
         ui.SetPathField(target);
         ui.ShowMessage("Descargado con exito en " + target + ".");
+        // Still held by `run`: the library loaded is the file checked.
         RegisterLibrary(platform, ui, target);
     } else if (ui.CloseRequested() || outcome == TOutcome::NothingStored) {
         // The window is closing, or the transfer call claimed a file it did not store:

@@ -32,11 +32,10 @@ std::string SignedPrefix(const std::string& name) {
     return prefix;
 }
 
-bool HasPublisherSignature(TPlatform& platform, const std::string& publicKey,
-                           const std::string& name, const std::string& file,
-                           const std::string& signature) {
+bool HasPublisherSignature(TPlatform::THeldFile& file, const std::string& publicKey,
+                           const std::string& name, const std::string& signature) {
     return !publicKey.empty() && !signature.empty() &&
-           platform.VerifyDetachedSignature(publicKey, SignedPrefix(name), file, signature);
+           file.VerifyDetachedSignature(publicKey, SignedPrefix(name), signature);
 }
 
 std::optional<std::string> RefuseRollback(const std::string& name, const TVersionParts& arrived,

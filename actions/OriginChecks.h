@@ -28,11 +28,10 @@ std::string UnsignedByPublisherMessage(const std::string& name);
 // one NUL, so a signed file served under another name does not verify.
 std::string SignedPrefix(const std::string& name);
 
-// Whether `signature` is the publisher's for the library `name` stored at `file`; never
+// Whether `signature` is the publisher's for the library `name` held as `file`; never
 // true for an empty key or an empty signature.
-bool HasPublisherSignature(TPlatform& platform, const std::string& publicKey,
-                           const std::string& name, const std::string& file,
-                           const std::string& signature);
+bool HasPublisherSignature(TPlatform::THeldFile& file, const std::string& publicKey,
+                           const std::string& name, const std::string& signature);
 
 // The refusal of an `arrived` version lower than `required` (the catalogue's text) or than
 // `replaced` (the copy it would take the place of, if any); nullopt when it may be placed.

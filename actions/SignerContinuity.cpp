@@ -15,11 +15,25 @@ TSignature ClassifySignature(const std::string& head, const TPlatform::TSignerCh
     return signature;
 }
 
-TSignature ReadSignature(TPlatform& platform, const std::string& path) {
+TSignature ReadSignature(TPlatform::THeldFile& file) {
+    const auto head = file.Read(LIBRARY_IMAGE_HEAD);
+    return ClassifySignature(head ? head->Bytes : std::string(), file.VerifySignature());
+}
+
+std::optional<TExistingCopy> ReadExistingCopy(TPlatform& platform, const std::string& path) {
+    if (path.empty() || !platform.FileExists(path)) return std::nullopt;
+    TExistingCopy copy;
     const std::unique_ptr<TPlatform::THeldFile> held = platform.HoldFile(path);
-    if (!held) return {};
-    const auto head = platform.ReadFileHead(path, LIBRARY_IMAGE_HEAD);
-    return ClassifySignature(head ? head->Bytes : std::string(), held->VerifySignature());
+    // Held open by someone who shares no reading, or unreadable: what it is cannot be told.
+    if (!held || !held->Read(LIBRARY_IMAGE_HEAD)) return copy;
+    copy.Readable = true;
+    copy.Signature = ReadSignature(*held);
+    copy.Version = held->Version().value_or(TVersionParts{});
+    return copy;
+}
+
+std::string UnreadableCopyMessage(const std::string& name) {
+    return "No se puede leer la copia actual de " + name + "; no se ha reemplazado.";
 }
 
 std::optional<std::string> RefuseReplacement(const std::string& name,

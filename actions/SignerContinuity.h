@@ -33,9 +33,21 @@ struct TSignature {
 // a malformed signature is still a signature that does not verify.
 TSignature ClassifySignature(const std::string& head, const TPlatform::TSignerCheck& check);
 
-// The signature of the file at `path` (held while it is read), or Unsigned when it cannot
-// be read.
-TSignature ReadSignature(TPlatform& platform, const std::string& path);
+// The signature of the held `file`.
+TSignature ReadSignature(TPlatform::THeldFile& file);
+
+// What the checks read of a copy already on the machine, all through one handle.
+struct TExistingCopy {
+    bool Readable = false; // false: it is there, but cannot be opened or read
+    TSignature Signature;
+    TVersionParts Version; // 0.0.0.0 for a copy without a version block, as the scan reads it
+};
+// The copy at `path`; nullopt when there is no file there.
+std::optional<TExistingCopy> ReadExistingCopy(TPlatform& platform, const std::string& path);
+
+// The refusal of a replacement whose current copy cannot be read: what it is cannot be
+// told, so it is neither taken for unsigned nor for 0.0.0.0.
+std::string UnreadableCopyMessage(const std::string& name);
 
 // Whether `arrived` may take the place of `replaced` (the copy at the destination, if any),
 // given `located` (the copy the scan located for the library, if any): an invalid

@@ -76,6 +76,10 @@ public:
     std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
         return FInner.HoldFile(path);
     }
+    std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
+        return FInner.HoldForPlacing(path);
+    }
+    bool IsLinked(const std::string& path) override { return FInner.IsLinked(path); }
     bool IsProtectedSystemFile(const std::string& path) override {
         return FInner.IsProtectedSystemFile(path);
     }

@@ -38,7 +38,6 @@ public:
     // returned, never more. nullopt when the key cannot be opened or the value not read.
     virtual std::optional<std::string> ReadClassesRootBytes(const std::string& key,
                                                             const std::string& valueName) = 0;
-
     // True only when `path` names an existing file; a directory counts as absent, and so
     // does a path holding the pattern characters "*" or "?".
     virtual bool FileExists(const std::string& path) = 0;
@@ -115,16 +114,44 @@ public:
         std::string Organization;
         std::string CommonName;
     };
-    // A file held open, reading and deleting shared but not writing, until the owner lets
-    // go: no one changes its bytes meanwhile, and it can still be renamed into place.
+    // A file held open until the owner lets go: no one changes its bytes meanwhile, and
+    // every check reads it through the one handle, never by its name again.
     class THeldFile {
     public:
         virtual ~THeldFile() = default;
         // Verifies the held file itself, not a file opened again by its name.
         virtual TSignerCheck VerifySignature() = 0;
+        // Up to `maxBytes` from the start of the held file, and its whole size; nullopt when
+        // it cannot be read.
+        virtual std::optional<TFileHead> Read(std::size_t maxBytes) = 0;
+        // The fixed version block of the held bytes; nullopt when they have none or cannot
+        // be read.
+        virtual std::optional<TVersionParts> Version() = 0;
+        // Whether `signature` (big-endian, as openssl writes it) is an RSA PKCS#1 v1.5
+        // signature over SHA-256 of `prefix` followed by every held byte, under `publicKey`
+        // (a CryptoAPI PUBLICKEYBLOB). False when the key cannot be imported or the bytes
+        // read; a platform that cannot check says false.
+        virtual bool VerifyDetachedSignature(const std::string& /*publicKey*/,
+                                             const std::string& /*prefix*/,
+                                             const std::string& /*signature*/) {
+            return false;
+        }
+        // Gives the held file the name `to`, replacing a file of that name, through the
+        // handle: it is this file that moves, whatever its old name points at by now. Only
+        // for a file held by HoldForPlacing. False, with both files as they were, on failure.
+        virtual bool RenameTo(const std::string& /*to*/) { return false; }
     };
-    // Holds `path`; nullptr when it cannot be opened so.
+    // Holds `path` for reading, reading and deleting shared but not writing; nullptr when it
+    // cannot be opened so.
     virtual std::unique_ptr<THeldFile> HoldFile(const std::string& path) = 0;
+    // Holds `path` for checking and placing: read and delete access, reading shared only,
+    // so no one writes, renames or deletes it until the owner lets go (while a library can
+    // still be loaded from it). Never through a link: nullptr when `path` is a reparse
+    // point, has more than one hard link, or cannot be opened so.
+    virtual std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) = 0;
+    // True when `path` is a reparse point or a file with more than one hard link (a write
+    // or a rename there may reach another file); false for a plain file and for none.
+    virtual bool IsLinked(const std::string& path) = 0;
 
     // SfcIsFileProtected(nullptr, path): true when Windows Resource Protection guards the
     // file at `path`. False where sfc.dll or the function is missing.
@@ -139,16 +166,6 @@ public:
     // True when both paths name one existing file, however each spells it (another case,
     // a short name, the 32-bit system folder under its own name under WOW64).
     virtual bool SameFile(const std::string& a, const std::string& b) = 0;
-
-    // Whether `signature` (big-endian, as openssl writes it) is an RSA PKCS#1 v1.5
-    // signature over SHA-256 of `prefix` followed by every byte of the file at `path`,
-    // under `publicKey` (a CryptoAPI PUBLICKEYBLOB). False when the key cannot be imported
-    // or the file read; a platform that cannot check says false.
-    virtual bool VerifyDetachedSignature(const std::string& /*publicKey*/,
-                                         const std::string& /*prefix*/, const std::string& /*path*/,
-                                         const std::string& /*signature*/) {
-        return false;
-    }
 
     // Told the bytes copied so far and the size the source had when it was opened; answers
     // true to stop the copy.

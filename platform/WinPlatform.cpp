@@ -2,39 +2,20 @@
 // the query returns.
 #include "platform/WinPlatform.h"
 
-#include "platform/Authenticode.h"
 #include "platform/FileCopy.h"
 #include "platform/GuardedCall.h"
 #include "platform/Handles.h"
+#include "platform/HeldFile.h"
 #include "platform/LateBound.h"
 #include "platform/OleScope.h"
 #include "platform/SystemLibraries.h"
 
 #include <sfc.h>
-#include <wincrypt.h>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-// The headers offer SHA-256 only to programs for Windows XP SP3 and later; we target XP and
-// ask for it by value, where the provider then has it.
-constexpr ALG_ID SHA_256_ALGORITHM = ALG_CLASS_HASH | ALG_TYPE_ANY | 12; // CALG_SHA_256
-constexpr DWORD RSA_AES_PROVIDER = 24;                                   // PROV_RSA_AES
-
-// CryptoAPI's handles are numbers, 0 when there is none.
-template <typename H, BOOL(WINAPI* CloseFn)(H)> struct TCryptTraits {
-    using Handle = H;
-    static Handle Invalid() { return 0; }
-    static void Close(Handle h) { CloseFn(h); }
-};
-BOOL WINAPI ReleaseProvider(HCRYPTPROV provider) {
-    return CryptReleaseContext(provider, 0);
-}
-using TCryptProvider = TOwned<TCryptTraits<HCRYPTPROV, ReleaseProvider>>;
-using TCryptKey = TOwned<TCryptTraits<HCRYPTKEY, CryptDestroyKey>>;
-using TCryptHash = TOwned<TCryptTraits<HCRYPTHASH, CryptDestroyHash>>;
 
 // TOKEN_ELEVATION, which the headers for Windows XP do not declare.
 constexpr auto TOKEN_ELEVATION_CLASS = static_cast<TOKEN_INFORMATION_CLASS>(20);
@@ -249,25 +230,12 @@ public:
     }
 
     std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
-        class THeld final : public THeldFile {
-        public:
-            THeld(TFileHandle file, std::string path)
-                : FFile(std::move(file)), FPath(std::move(path)) {}
-            TSignerCheck VerifySignature() override {
-                return VerifyFileSignature(FFile.get(), FPath);
-            }
-
-        private:
-            TFileHandle FFile;
-            std::string FPath;
-        };
-        // Others may read it and rename or delete it (so may we), but not write to it.
-        TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return nullptr;
-        return std::make_unique<THeld>(std::move(file), path);
+        return OpenHeldFile(path, false);
     }
+    std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
+        return OpenHeldFile(path, true);
+    }
+    bool IsLinked(const std::string& path) override { return IsLinkedPath(path); }
 
     bool IsProtectedSystemFile(const std::string& path) override {
         static auto* isProtected =
@@ -330,50 +298,6 @@ public:
         return first && second && first->dwVolumeSerialNumber == second->dwVolumeSerialNumber &&
                first->nFileIndexHigh == second->nFileIndexHigh &&
                first->nFileIndexLow == second->nFileIndexLow;
-    }
-
-    bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
-                                 const std::string& path, const std::string& signature) override {
-        // The AES provider is the one that knows SHA-256 (Windows XP SP3 and later). Acquired
-        // once for the run: a repair checks a signature per library, and every acquisition
-        // loads the provider's DLL again.
-        static const TCryptProvider provider = [] {
-            HCRYPTPROV raw = 0;
-            return TCryptProvider(
-                CryptAcquireContextA(&raw, nullptr, nullptr, RSA_AES_PROVIDER, CRYPT_VERIFYCONTEXT)
-                    ? raw
-                    : 0);
-        }();
-        if (!provider) return false;
-        HCRYPTKEY rawKey = 0;
-        if (!CryptImportKey(provider.get(), reinterpret_cast<const BYTE*>(publicKey.data()),
-                            static_cast<DWORD>(publicKey.size()), 0, 0, &rawKey))
-            return false;
-        const TCryptKey key(rawKey);
-        HCRYPTHASH rawHash = 0;
-        if (!CryptCreateHash(provider.get(), SHA_256_ALGORITHM, 0, 0, &rawHash)) return false;
-        const TCryptHash hash(rawHash);
-        if (!CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(prefix.data()),
-                           static_cast<DWORD>(prefix.size()), 0))
-            return false;
-        const TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file) return false;
-        std::vector<BYTE> buffer(1 << 20);
-        for (;;) {
-            DWORD read = 0;
-            if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
-                          nullptr))
-                return false;
-            if (read == 0) break;
-            if (!CryptHashData(hash.get(), buffer.data(), read, 0)) return false;
-        }
-        // CryptoAPI reads signatures little-endian.
-        std::vector<BYTE> reversed(signature.rbegin(), signature.rend());
-        return CryptVerifySignatureA(hash.get(), reversed.data(),
-                                     static_cast<DWORD>(reversed.size()), key.get(), nullptr,
-                                     0) != FALSE;
     }
 };
 

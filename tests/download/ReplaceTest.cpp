@@ -92,6 +92,49 @@ TEST_F(ReplaceTest, OldCopyStaysUntilACompleteLibraryArrives) {
     }
 }
 
+// A NAME.part someone left there (a hard link to their file) is removed, not written
+// through; and a swap of the .part tried between the checks and the rename never lands.
+TEST_F(ReplaceTest, APlantedOrSwappedPartNeverTakesThePlace) {
+    struct TSwappingUi : TRealTransferUi {
+        std::string Part, Other;
+        int Asked = 0, Tries = 0, Swaps = 0;
+        bool StopRequested() override {
+            // Asked before the transfer, then just before the rename.
+            if (++Asked > 1 && FileExistsAt(Part)) {
+                ++Tries;
+                if (MoveFileExA(Part.c_str(), (Part + ".away").c_str(), 0) &&
+                    CopyFileA(Other.c_str(), Part.c_str(), FALSE))
+                    ++Swaps;
+            }
+            return false;
+        }
+    };
+    TScopedCurrentDirectory cd(Here.Path());
+    const std::string target = Here / "ZLIB.DLL", victim = Here / "victim.txt";
+    const std::string theirs = "a file of someone else's";
+    {
+        TFileHandle file(CreateFileA(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(file && WriteFile(file.get(), theirs.data(), static_cast<DWORD>(theirs.size()),
+                                      &written, nullptr));
+    }
+    ASSERT_TRUE(CreateHardLinkA((target + ".part").c_str(), victim.c_str(), nullptr));
+    SetServerMode("ZLIB.DLL", "ok", "");
+    TSwappingUi ui;
+    ui.Part = target + ".part";
+    ui.Other = StandInPath("noversion", "ZLIB.DLL");
+    TLibraryServer server(WindowsPlatform(), LibServerBase());
+    RunDownload(WindowsPlatform(), ui, Entry("ZLIB.DLL"), true, server);
+
+    EXPECT_EQ(ReadWholeFile(victim), theirs) << "written through the planted link";
+    EXPECT_TRUE(ReadWholeFile(target) == ReadWholeFile(StandInPath("good", "ZLIB.DLL")))
+        << "the file placed is not the file checked";
+    EXPECT_EQ(ui.Tries, 1);
+    EXPECT_EQ(ui.Swaps, 0) << "the held .part was moved away";
+    EXPECT_FALSE(FileExistsAt(target + ".part.away"));
+}
+
 TEST_F(ReplaceTest, ReadOnlyCopyIsReportedAndKept) {
     TScopedCurrentDirectory cd(Here.Path());
     auto old = PlaceStandIn("outdated", "ZLIB.DLL", Here.Path());

@@ -1,9 +1,10 @@
-// Authenticode under Wine on the signed stand-ins: which files verify, who signed them, and
-// that a held file keeps its bytes and can still be renamed into place. Wine 8 does not
-// prove root trust (a file signed by a root it does not trust still verifies), so what is
+// Authenticode under Wine on the signed stand-ins: which files verify and who signed them;
+// and that a file held for placing keeps its bytes and its place until it is let go. Wine 8 does
+// not prove root trust (a file signed by a root it does not trust still verifies), so what is
 // tested is the signer rule's input: verified or not, and by whom.
 #include "LibServerControl.h"
 
+#include "actions/LibraryImage.h"
 #include "actions/SignerContinuity.h"
 #include "platform/Authenticode.h"
 #include "platform/Handles.h"
@@ -11,6 +12,9 @@
 #include "tests/support/WineSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <tuple>
 
 using namespace kestrova_test;
 
@@ -35,7 +39,9 @@ TEST(WineSignature, VerifiesAndNamesTheSigner) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.variant);
-        const TSignature s = ReadSignature(WindowsPlatform(), StandInPath(c.variant, "MSINET.OCX"));
+        const auto held = WindowsPlatform().HoldFile(StandInPath(c.variant, "MSINET.OCX"));
+        ASSERT_TRUE(held);
+        const TSignature s = ReadSignature(*held);
         EXPECT_EQ(s.State, c.state);
         EXPECT_EQ(s.Organization, c.organization);
         EXPECT_EQ(s.CommonName, c.commonName);
@@ -56,20 +62,67 @@ TEST(WineSignature, AVerifiedSignatureWithoutASignerCertificateNamesNobody) {
     }
 }
 
-TEST(WineSignature, AHeldFileCannotBeWrittenButCanBeRenamed) {
+TEST(WineHeldFile, APlacedFileMovesOnlyThroughItsHandleAndStillLoads) {
     TScopedFolder folder;
     TScopedFileCopy copy(StandInPath("signed-a", "MSINET.OCX"), folder / "MSINET.OCX.part");
-    {
-        const auto held = WindowsPlatform().HoldFile(copy.Path());
-        ASSERT_TRUE(held);
-        TFileHandle writer(CreateFileA(copy.Path().c_str(), GENERIC_WRITE,
+    const std::string placed = folder / "MSINET.OCX", away = folder / "away.ocx";
+    // Whatever else opens either name: none of it may write, move or delete the held file.
+    const auto tamper = [&](const std::string& path) {
+        TFileHandle writer(CreateFileA(path.c_str(), GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        EXPECT_FALSE(writer) << "someone could change the bytes between check and rename";
-        EXPECT_EQ(held->VerifySignature().Status, 0);
-        ASSERT_TRUE(WindowsPlatform().MoveFileOver(copy.Path(), folder / "MSINET.OCX"));
+        EXPECT_FALSE(writer) << path << " could be written";
+        EXPECT_FALSE(MoveFileExA(path.c_str(), away.c_str(), 0)) << path << " could be moved";
+        EXPECT_FALSE(DeleteFileA(path.c_str())) << path << " could be deleted";
+    };
+    {
+        const auto held = WindowsPlatform().HoldForPlacing(copy.Path());
+        ASSERT_TRUE(held);
+        tamper(copy.Path());
+        // The version from the held bytes is the one Windows reads by name.
+        const auto byName = WindowsPlatform().ReadFileVersion(copy.Path());
+        const auto fromBytes = held->Version();
+        ASSERT_TRUE(byName && fromBytes);
+        EXPECT_EQ(
+            std::tie(fromBytes->Major, fromBytes->Minor, fromBytes->Release, fromBytes->Build),
+            std::tie(byName->Major, byName->Minor, byName->Release, byName->Build));
+        EXPECT_EQ(held->Read(LIBRARY_IMAGE_HEAD)->Size,
+                  ReadWholeFile(StandInPath("signed-a", "MSINET.OCX")).size());
+        ASSERT_TRUE(held->RenameTo(placed));
+        EXPECT_FALSE(FileExistsAt(copy.Path()));
+        tamper(placed);
+        // Held as it is until its registration is over, and the loader still opens it.
+        TModule loaded(LoadLibraryA(placed.c_str()));
+        EXPECT_TRUE(loaded) << "error " << GetLastError();
     }
-    EXPECT_EQ(ReadWholeFile(folder / "MSINET.OCX"),
-              ReadWholeFile(StandInPath("signed-a", "MSINET.OCX")));
-    DeleteFileA((folder / "MSINET.OCX").c_str());
+    EXPECT_EQ(ReadWholeFile(placed), ReadWholeFile(StandInPath("signed-a", "MSINET.OCX")));
+    EXPECT_FALSE(FileExistsAt(away));
+    DeleteFileA(placed.c_str());
+}
+
+TEST(WineHeldFile, ALinkIsNeverHeldForPlacing) {
+    TScopedFolder folder;
+    const std::string victim = folder / "victim.txt", part = folder / "ZLIB.DLL.part";
+    TScopedFileCopy copy(StandInPath("good", "ZLIB.DLL"), victim);
+    EXPECT_FALSE(WindowsPlatform().IsLinked(victim));
+    EXPECT_FALSE(WindowsPlatform().IsLinked(part)) << "no file is no link";
+    EXPECT_TRUE(WindowsPlatform().HoldForPlacing(victim));
+    ASSERT_TRUE(CreateHardLinkA(part.c_str(), victim.c_str(), nullptr));
+    EXPECT_TRUE(WindowsPlatform().IsLinked(part));
+    EXPECT_TRUE(WindowsPlatform().IsLinked(victim)) << "both names of a hard link";
+    EXPECT_FALSE(WindowsPlatform().HoldForPlacing(part));
+    ASSERT_TRUE(DeleteFileA(part.c_str()));
+    // A symbolic link, where this Windows has the call (Vista on) and makes one (Wine 8 says
+    // it did and makes nothing).
+    using TCreateSymbolicLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+    const auto createLink = reinterpret_cast<TCreateSymbolicLink>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+    if (createLink != nullptr && createLink(part.c_str(), victim.c_str(), 0) &&
+        GetFileAttributesA(part.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        EXPECT_TRUE(WindowsPlatform().IsLinked(part));
+        EXPECT_FALSE(WindowsPlatform().HoldForPlacing(part));
+        DeleteFileA(part.c_str());
+    } else {
+        std::printf("no symbolic link could be made here\n");
+    }
 }

@@ -3,6 +3,7 @@
 #include "actions/DownloadAction.h"
 
 #include "FakePlatform.h"
+#include "MinimalImage.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ const std::string Sys = "C:\\WINDOWS\\system32";
 const std::string Cur = "C:\\Program Files\\Client";
 const std::string Base = "http://127.0.0.1:8731/libs/";
 const std::string OldBytes = "old copy that worked";
-const std::string NewBytes = "new verified copy";
+const std::string NewBytes = GoodImage() + "new verified copy";
 
 std::string Ask(const std::string& file) {
     return "ask La librería " + file + " ya existe.\n\r¿Está seguro que desea reemplazarla?";

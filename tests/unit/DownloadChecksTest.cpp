@@ -5,11 +5,13 @@
 #include "actions/OriginChecks.h"
 
 #include "FakePlatform.h"
+#include "MinimalImage.h"
 #include "tests/support/QuietDownloadUi.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,7 @@ const std::string Base = "https://libs.example.org:8443/libs/";
 const std::string Key = "publisher key";
 const std::string Sys = "C:\\WINDOWS\\system32";
 const std::string Target = Sys + "\\MSINET.OCX"; // required version 6.1.98.16
-const std::string NewBytes = "new copy", OldBytes = "old copy";
+const std::string NewBytes = GoodImage() + "new copy", OldBytes = "old copy";
 const std::string NoPublisher =
     "La librería MSINET.OCX descargada no lleva la firma del editor de Kestrova. No se ha "
     "instalado.";
@@ -77,9 +79,14 @@ struct TCase {
     bool oldSigned;                   // the old copy signed by Publisher A, the new one not
     std::string refusal;              // empty: placed
     std::size_t signatureSize = 0;    // a good signature this long; 0: as it comes
+    std::set<std::string> TFakePlatform::*plant = nullptr; // Target (or its .part) put in it
+    std::string planted = Target;
 };
 
 const std::optional<TVersionParts> None, NoVersion;
+const std::string Unreadable =
+    "No se puede leer la copia actual de MSINET.OCX; no se ha reemplazado.";
+const std::string Failed = "Ha ocurrido un error en la descarga de MSINET.OCX.";
 constexpr TVersionParts Required{6, 1, 98, 16}, Newer{6, 1, 98, 17}, Oldest{5, 0, 0, 0},
     Ancient{1, 0, 0, 0};
 
@@ -113,6 +120,13 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
         {"signer last", false, false, Required, TSig::Good, Ancient, true,
          "La librería MSINET.OCX descargada no está firmada por Publisher A como la que ya "
          "tiene el equipo. No se ha instalado."},
+        // A copy that cannot be read is neither unsigned nor 0.0.0.0.
+        {"a signed, newer copy held unshared", false, false, Required, TSig::Good, Newer, true,
+         Unreadable, 0, &TFakePlatform::Unreadable},
+        {"a destination that is a link", false, false, Required, TSig::Good, Oldest, false, Failed,
+         0, &TFakePlatform::Linked},
+        {"a .part that is a link", false, false, Required, TSig::Good, Oldest, false, Failed, 0,
+         &TFakePlatform::Linked, Target + ".part"},
     };
 
     for (const TCase& c : cases) {
@@ -130,6 +144,7 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
             platform.Contents[TFakePlatform::Upper(Target)] = OldBytes;
         }
         if (c.oldSigned) platform.SignedBy(Target, "Publisher A");
+        if (c.plant) (platform.*c.plant).insert(TFakePlatform::Upper(c.planted));
         ResetLibraries();
         TLibraryEntry* entry = nullptr;
         for (TLibraryEntry& e : Libraries)

@@ -28,6 +28,8 @@ public:
     // Upper-cased, one per holder; and per MoveFileOver, whether its `from` was held then.
     std::multiset<std::string> HeldPaths;
     std::vector<bool> MovedWhileHeld;
+    std::set<std::string> Unreadable; // upper-cased: there, but no one can open or read them
+    std::set<std::string> Linked;     // upper-cased: reparse points or files with other links
     std::string SystemDir = "C:\\WINDOWS\\system32";
     std::string CurrentDir = "C:\\Program Files\\Client";
     std::optional<TOsVersion> Os = TOsVersion{2, 6, 1, "Service Pack 1"};
@@ -130,6 +132,8 @@ public:
         return it == Entries.end() ? TEntryCall{} : it->second;
     }
     std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
+        // Held files read the fake's maps by the name they were held under; a rename moves
+        // that name with the file.
         struct THeld : THeldFile {
             TFakePlatform& P;
             std::string Path;
@@ -145,10 +149,29 @@ public:
                 auto it = P.Signatures.find(Upper(Path));
                 return it == P.Signatures.end() ? TSignerCheck{NO_SIGNATURE, {}, {}} : it->second;
             }
+            std::optional<TFileHead> Read(std::size_t maxBytes) override {
+                return P.ReadFileHead(Path, maxBytes);
+            }
+            std::optional<TVersionParts> Version() override { return P.ReadFileVersion(Path); }
+            bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
+                                         const std::string& signature) override {
+                return signature == FakeSign(publicKey, prefix, P.Contents[Upper(Path)]);
+            }
+            bool RenameTo(const std::string& to) override {
+                if (!P.MoveFileOver(Path, to)) return false;
+                P.HeldPaths.erase(P.HeldPaths.find(Upper(Path)));
+                Path = to;
+                P.HeldPaths.insert(Upper(Path));
+                return true;
+            }
         };
-        if (!HasFile(path)) return nullptr;
+        if (!HasFile(path) || Unreadable.count(Upper(path))) return nullptr;
         return std::make_unique<THeld>(*this, path);
     }
+    std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
+        return IsLinked(path) ? nullptr : HoldFile(path);
+    }
+    bool IsLinked(const std::string& path) override { return Linked.count(Upper(path)) != 0; }
     static constexpr int32_t NO_SIGNATURE = static_cast<int32_t>(0x800B0100);
     void SignedBy(const std::string& path, const std::string& publisher) {
         Signatures[Upper(path)] = {0, publisher, publisher};
@@ -170,9 +193,5 @@ public:
     static std::string FakeSign(const std::string& key, const std::string& prefix,
                                 const std::string& bytes) {
         return "signed by " + key + " over " + prefix + bytes;
-    }
-    bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
-                                 const std::string& path, const std::string& signature) override {
-        return HasFile(path) && signature == FakeSign(publicKey, prefix, Contents[Upper(path)]);
     }
 };

@@ -6,6 +6,7 @@
 #include "inventory/Scan.h"
 
 #include "FakePlatform.h"
+#include "MinimalImage.h"
 #include "tests/support/QuietDownloadUi.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ const std::string Key = "publisher key";
 // The two lines the repair mends: KORDAN.DLL, an outdated copy in the system folder that it
 // downloads (no registration needed), then RICHTX32.OCX, which it registers.
 const std::string Kordan = Sys + "\\KORDAN.DLL", Richtx = Sys + "\\RICHTX32.OCX";
-const std::string OldBytes = "old copy", NewBytes = "new copy";
+const std::string OldBytes = "old copy", NewBytes = GoodImage() + "new copy";
 const std::string StopBox = "Ha ocurrido un error en la descarga de KORDAN.DLL.";
 
 enum class TPoint {
