@@ -1,5 +1,6 @@
-// What every action asks of the main window: the plain message box, a chance to repaint,
-// and the list rebuilt from a new scan. Each action's own interface adds what it alone needs.
+// What every action asks of the main window: the plain message box and the question, a
+// chance to repaint, and the list rebuilt from a new scan. Each action's own interface adds what it
+// alone needs.
 #pragma once
 
 #include <string>
@@ -16,4 +17,9 @@ public:
     virtual void PumpMessages() = 0;
     // Empties the list and fills it from a new scan.
     virtual void RefreshList() = 0;
+    // The confirmation box ("Warning", Yes/No): true only for Yes.
+    virtual bool Confirm(const std::string& text) = 0;
+    // False for a run with no one to ask (the repair answers its own questions): a question
+    // only the user may answer is then not asked, and the step it guards is skipped.
+    virtual bool AsksUser() { return true; }
 };

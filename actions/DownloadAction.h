@@ -15,8 +15,6 @@
 // What the download action asks of the main window besides the common services.
 class TDownloadUi : public TActionUi {
 public:
-    // The confirmation box ("Warning", Yes/No): true only for Yes.
-    virtual bool Confirm(const std::string& text) = 0;
     // Disables lLibrerias, btnExtra, cmdReRegistrar, cmdRegistrar and cmdDescargar.
     virtual void DisableForAction() = 0;
     // pb1 at position 0 and visible, cmdDetener visible, lDownloading "Descargando..."

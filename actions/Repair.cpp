@@ -39,6 +39,9 @@ public:
         }
     }
     bool Confirm(const std::string&) override { return true; }
+    // A library others may change is skipped, with the reason in the log: agreeing to load
+    // it is no answer a careful user gives for someone.
+    bool AsksUser() override { return false; }
     void PumpMessages() override { FDisplay.PumpMessages(); }
     void RefreshList() override { FDisplay.RefreshList(); }
     void DisableForAction() override { FDisplay.DisableForAction(); }

@@ -32,7 +32,47 @@ bool CallServerEntry(TPlatform& platform, const std::string& path, int index) {
     return call.Outcome == TOutcome::Returned && call.Result == 0;
 }
 
+TLoadDecision DecideLoad(bool elevated, bool othersCanWrite, bool asksUser) {
+    if (!elevated || !othersCanWrite) return TLoadDecision::Load;
+    return asksUser ? TLoadDecision::Ask : TLoadDecision::Skip;
+}
+
+std::string WritableLocationQuestion(const std::string& path) {
+    return "La librería " + path +
+           " está en una carpeta que otros usuarios pueden modificar. ¿Registrarla con "
+           "permisos de administrador?";
+}
+
+std::string WritableLocationSkipped(const std::string& path) {
+    return "La librería " + path +
+           " está en una carpeta que otros usuarios pueden modificar; no se ha registrado.";
+}
+
+namespace {
+
+TLoadDecision DecideLoad(TPlatform& platform, TActionUi& ui, const std::string& path) {
+    // Asked only while elevated: the check reads the access list of every folder up the path.
+    const bool elevated = platform.Elevated();
+    return ::DecideLoad(elevated, elevated && platform.OthersCanWrite(path), ui.AsksUser());
+}
+
+} // namespace
+
+bool MayLoad(TPlatform& platform, TActionUi& ui, const std::string& path) {
+    switch (DecideLoad(platform, ui, path)) {
+    case TLoadDecision::Load:
+        return true;
+    case TLoadDecision::Ask:
+        return ui.Confirm(WritableLocationQuestion(path));
+    case TLoadDecision::Skip:
+        ui.ShowMessage(WritableLocationSkipped(path));
+        return false;
+    }
+    return false;
+}
+
 void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path) {
+    if (!MayLoad(platform, ui, path)) return;
     if (CallServerEntry(platform, path, REGISTER_ENTRY)) {
         ui.PumpMessages();
         ui.ShowMessage("Librería " + path + " ha sido registrada con exito.");
@@ -55,6 +95,7 @@ void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry*
         return;
     }
     const std::string path = entry.Path.str();
+    if (!MayLoad(platform, ui, path)) return;
     const bool registered = CallServerEntry(platform, path, REGISTER_ENTRY);
     ui.PumpMessages();
     if (registered) {
@@ -66,13 +107,31 @@ void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry*
 }
 
 void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries) {
+    // The loop reads the Paths of the last scan, so it copies each before calling into a
+    // library: nothing below may rescan, but the copy keeps the text stable anyway. A library
+    // with neither class nor type library has nothing to register: loading it would only run
+    // its start-up code.
+    std::string paths[LIBRARY_COUNT];
+    bool othersMayChange[LIBRARY_COUNT] = {};
+    std::string listed;
+    for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
+        const std::string path = entries[i].Path.str();
+        if (!entries[i].NeedsRegistration() || path.empty() || !platform.FileExists(path)) continue;
+        paths[i] = path;
+        othersMayChange[i] = DecideLoad(platform, ui, path) != TLoadDecision::Load;
+        if (othersMayChange[i]) listed += MESSAGE_BREAK + path;
+    }
+    // One question for all the libraries others may change; No leaves them all out.
+    const bool agreed =
+        !listed.empty() && ui.AsksUser() &&
+        ui.Confirm("Las librerías siguientes están en carpetas que otros usuarios pueden "
+                   "modificar:" +
+                   listed + MESSAGE_BREAK + "¿Registrarlas con permisos de administrador?");
     std::string report;
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
-        // The loop reads the Paths of the last scan, so it copies each before calling into
-        // a library: nothing below may rescan, but the copy keeps the text stable anyway.
-        const std::string path = entries[i].Path.str();
-        if (!path.empty() && platform.FileExists(path) &&
-            CallServerEntry(platform, path, REGISTER_ENTRY))
+        const std::string& path = paths[i];
+        const bool mayLoad = !path.empty() && (!othersMayChange[i] || agreed);
+        if (mayLoad && CallServerEntry(platform, path, REGISTER_ENTRY))
             report += MESSAGE_BREAK + path + " registrada.";
         ui.PumpMessages();
     }
@@ -82,7 +141,7 @@ void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntr
 
 void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui) {
     const std::optional<std::string> file = ui.BrowseForLibrary();
-    if (file && platform.FileExists(*file)) {
+    if (file && platform.FileExists(*file) && MayLoad(platform, ui, *file)) {
         if (CallServerEntry(platform, *file, REGISTER_ENTRY)) {
             ui.PumpMessages();
             ui.ShowMessage("Librería " + *file + " registrada!");

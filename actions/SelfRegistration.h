@@ -43,6 +43,22 @@ private:
 // and any other result are false. Throws TLibraryFault when the entry faults.
 bool CallServerEntry(TPlatform& platform, const std::string& path, int index);
 
+// Whether a library may be loaded with this process's rights: always when it is not
+// elevated or when no one but administrators (and the running user) can change the file or
+// a folder on its path; otherwise only after the user agreed, and never in a run with no
+// one to ask.
+enum class TLoadDecision { Load, Ask, Skip };
+TLoadDecision DecideLoad(bool elevated, bool othersCanWrite, bool asksUser);
+
+// The question before loading one such library, and what a run with no one to ask says
+// instead of loading it.
+std::string WritableLocationQuestion(const std::string& path);
+std::string WritableLocationSkipped(const std::string& path);
+
+// DecideLoad for the library at `path`, asking or saying so on `ui`: true when it may be
+// loaded.
+bool MayLoad(TPlatform& platform, TActionUi& ui, const std::string& path);
+
 // What browsing for another library asks of the window besides the common services.
 class TRegistrationUi : public TActionUi {
 public:
@@ -57,7 +73,9 @@ void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path
 // a selection).
 void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries,
                         std::optional<std::size_t> line);
-// Registrartodaslaslibreras1Click: every entry whose located file exists, then a report.
+// Registrartodaslaslibreras1Click: every entry with a class or type library whose located
+// file exists, then a report. While elevated, the libraries others may change are asked
+// about once, all in one question.
 void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries);
 // Exploraryregistrarotralibrera1Click: a library the user picks; refreshes also on cancel.
 void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui);

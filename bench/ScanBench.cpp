@@ -42,6 +42,10 @@ public:
         Calls.push_back({TCallKind::Registry, key});
         return FInner.ReadClassesRootBytes(key, valueName);
     }
+    std::optional<std::string> ReadMachineClassesBytes(const std::string& key,
+                                                       const std::string& valueName) override {
+        return FInner.ReadMachineClassesBytes(key, valueName);
+    }
     bool FileExists(const std::string& path) override {
         Calls.push_back({TCallKind::Exists, path});
         return FInner.FileExists(path);
@@ -80,6 +84,7 @@ public:
         return FInner.HoldForPlacing(path);
     }
     bool IsLinked(const std::string& path) override { return FInner.IsLinked(path); }
+    bool OthersCanWrite(const std::string& path) override { return FInner.OthersCanWrite(path); }
     bool IsProtectedSystemFile(const std::string& path) override {
         return FInner.IsProtectedSystemFile(path);
     }

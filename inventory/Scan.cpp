@@ -3,15 +3,31 @@
 
 #include "inventory/WindowsOwn.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+
+namespace {
+
+// Stored data need not end in NUL: never read past the bytes returned.
+std::string TextOf(const std::optional<std::string>& bytes) {
+    if (!bytes) return {};
+    const std::size_t end = bytes->find('\0');
+    return end == std::string::npos ? *bytes : bytes->substr(0, end);
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::toupper(x) == std::toupper(y);
+           });
+}
+
+} // namespace
 
 std::string ReadClassesRootValue(TPlatform& platform, const std::string& key,
                                  const std::string& valueName) {
-    const std::optional<std::string> bytes = platform.ReadClassesRootBytes(key, valueName);
-    if (!bytes) return {};
-    // Stored data need not end in NUL: never read past the bytes returned.
-    const std::size_t end = bytes->find('\0');
-    return end == std::string::npos ? *bytes : bytes->substr(0, end);
+    return TextOf(platform.ReadClassesRootBytes(key, valueName));
 }
 
 std::optional<TVersionParts> GetFileVersionParts(TPlatform& platform, const std::string& file) {
@@ -74,6 +90,18 @@ void DetectLibrary(TPlatform& platform, TLibraryEntry& entry, bool systemOnly) {
     LocateInto(platform, entry, systemOnly);
 }
 
+std::string LoadablePath(TPlatform& platform, const TLibraryEntry& entry, bool systemOnly) {
+    const std::string path = entry.Path.str();
+    const std::string key = RegistryKeyOf(entry);
+    if (!entry.Registered || key.empty() || !platform.Elevated()) return path;
+    // The line showed what the merged view names; what runs with our rights is what the
+    // machine's classes name, or, where they name no file, what the scan finds without them.
+    const std::string machine = TextOf(platform.ReadMachineClassesBytes(key, {}));
+    if (SameText(machine, path)) return path;
+    if (!machine.empty() && platform.FileExists(machine)) return machine;
+    return LocateLibraryFile(platform, entry.Name.str(), systemOnly);
+}
+
 bool HasRequiredVersion(const TLibraryEntry& entry) {
     // InstalledVersion is the text FormatVersion made of the file's four numbers, so reading
     // it back gives those numbers again.
@@ -95,8 +123,11 @@ std::string StatusPass(TLibraryEntry& entry) {
 std::string ScanLibrary(TPlatform& platform, std::size_t index) {
     ResetLibrary(index);
     TLibraryEntry& entry = Libraries[index];
-    DetectLibrary(platform, entry, IsKnownDll(platform.KnownDlls(), entry.Name.str()));
-    return StatusPass(entry);
+    const bool systemOnly = IsKnownDll(platform.KnownDlls(), entry.Name.str());
+    DetectLibrary(platform, entry, systemOnly);
+    std::string line = StatusPass(entry);
+    entry.Path = LoadablePath(platform, entry, systemOnly);
+    return line;
 }
 
 void ScanLibraries(TPlatform& platform, std::vector<std::string>& list) {
@@ -104,6 +135,10 @@ void ScanLibraries(TPlatform& platform, std::vector<std::string>& list) {
     const std::vector<std::string> knownDlls = platform.KnownDlls();
     for (TLibraryEntry& entry : Libraries)
         DetectLibrary(platform, entry, IsKnownDll(knownDlls, entry.Name.str()));
-    for (TLibraryEntry& entry : Libraries)
+    for (TLibraryEntry& entry : Libraries) {
         list.push_back(StatusPass(entry));
+        // After the line is made: it shows the registration as it is, the path the file
+        // that may be loaded.
+        entry.Path = LoadablePath(platform, entry, IsKnownDll(knownDlls, entry.Name.str()));
+    }
 }

@@ -58,12 +58,18 @@ bool HasRequiredVersion(const TLibraryEntry& entry);
 // version.
 std::string StatusPass(TLibraryEntry& entry);
 
+// The file the actions may load for a detected `entry`: its Path, except while elevated
+// for a registration the user's own classes changed (HKEY_CLASSES_ROOT names another file
+// than HKEY_LOCAL_MACHINE\SOFTWARE\Classes): then the file the machine's registration
+// names, or where it names none that exists, the file the location search finds.
+std::string LoadablePath(TPlatform& platform, const TLibraryEntry& entry, bool systemOnly = false);
+
 // Entry `index` alone scanned again, as ScanLibraries scans it (reset from the catalogue,
-// detected, its status pass): its line. The other entries are left as they are: a step on one
-// library changes no other library's files or registration.
+// detected, its status pass, its LoadablePath): its line. The other entries are left as they are: a
+// step on one library changes no other library's files or registration.
 std::string ScanLibrary(TPlatform& platform, std::size_t index);
 
 // Resets Libraries, reads the KnownDLLs list once, detects every entry, then appends
-// exactly LIBRARY_COUNT lines to `list`, line i describing entry i. The caller empties the
-// list first.
+// exactly LIBRARY_COUNT lines to `list`, line i describing entry i, and sets each Path to
+// its LoadablePath. The caller empties the list first.
 void ScanLibraries(TPlatform& platform, std::vector<std::string>& list);

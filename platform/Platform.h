@@ -38,6 +38,12 @@ public:
     // returned, never more. nullopt when the key cannot be opened or the value not read.
     virtual std::optional<std::string> ReadClassesRootBytes(const std::string& key,
                                                             const std::string& valueName) = 0;
+    // The same, under the machine's classes alone (HKEY_LOCAL_MACHINE\SOFTWARE\Classes, in
+    // this process's view): what administrators registered, without the user's own classes
+    // that HKEY_CLASSES_ROOT merges over them.
+    virtual std::optional<std::string> ReadMachineClassesBytes(const std::string& key,
+                                                               const std::string& valueName) = 0;
+
     // True only when `path` names an existing file; a directory counts as absent, and so
     // does a path holding the pattern characters "*" or "?".
     virtual bool FileExists(const std::string& path) = 0;
@@ -152,6 +158,12 @@ public:
     // True when `path` is a reparse point or a file with more than one hard link (a write
     // or a rename there may reach another file); false for a plain file and for none.
     virtual bool IsLinked(const std::string& path) = 0;
+
+    // Whether anyone but administrators, SYSTEM, TrustedInstaller and the running user may
+    // change the file at `path`, its folder, or a folder above it up to the volume's root
+    // (OthersMayChange over each one's owner and access list). True when any of them cannot
+    // be read.
+    virtual bool OthersCanWrite(const std::string& path) = 0;
 
     // SfcIsFileProtected(nullptr, path): true when Windows Resource Protection guards the
     // file at `path`. False where sfc.dll or the function is missing.

@@ -8,6 +8,7 @@
 #include "platform/HeldFile.h"
 #include "platform/LateBound.h"
 #include "platform/OleScope.h"
+#include "platform/PathSecurity.h"
 #include "platform/SystemLibraries.h"
 
 #include <sfc.h>
@@ -42,26 +43,37 @@ bool ReadElevation() {
     return IsAdministrator();
 }
 
+// The bytes of value `valueName` ("" is the default value) of `key` under `root`, opened
+// with plain KEY_READ: exactly the bytes the second read returned, never more.
+std::optional<std::string> ReadValueBytes(HKEY root, const std::string& key,
+                                          const std::string& valueName) {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return std::nullopt;
+    TRegKey opened(raw);
+    const char* name = valueName.empty() ? nullptr : valueName.c_str();
+    DWORD size = 0;
+    if (RegQueryValueExA(opened.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    // One spare byte so a zero size still gives a valid buffer; only `size` bytes count.
+    std::vector<char> buffer(size + 1, '\0');
+    DWORD read = size;
+    if (RegQueryValueExA(opened.get(), name, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(buffer.data()), &read) != ERROR_SUCCESS)
+        return std::nullopt;
+    if (read > size) read = size;
+    return std::string(buffer.data(), read);
+}
+
 class TWinPlatform final : public TPlatform {
 public:
     std::optional<std::string> ReadClassesRootBytes(const std::string& key,
                                                     const std::string& valueName) override {
-        HKEY raw = nullptr;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS)
-            return std::nullopt;
-        TRegKey opened(raw);
-        const char* name = valueName.empty() ? nullptr : valueName.c_str();
-        DWORD size = 0;
-        if (RegQueryValueExA(opened.get(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-            return std::nullopt;
-        // One spare byte so a zero size still gives a valid buffer; only `size` bytes count.
-        std::vector<char> buffer(size + 1, '\0');
-        DWORD read = size;
-        if (RegQueryValueExA(opened.get(), name, nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(buffer.data()), &read) != ERROR_SUCCESS)
-            return std::nullopt;
-        if (read > size) read = size;
-        return std::string(buffer.data(), read);
+        return ReadValueBytes(HKEY_CLASSES_ROOT, key, valueName);
+    }
+
+    std::optional<std::string> ReadMachineClassesBytes(const std::string& key,
+                                                       const std::string& valueName) override {
+        return ReadValueBytes(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\" + key, valueName);
     }
 
     bool FileExists(const std::string& path) override {
@@ -236,6 +248,7 @@ public:
         return OpenHeldFile(path, true);
     }
     bool IsLinked(const std::string& path) override { return IsLinkedPath(path); }
+    bool OthersCanWrite(const std::string& path) override { return OthersCanWritePath(path); }
 
     bool IsProtectedSystemFile(const std::string& path) override {
         static auto* isProtected =

@@ -5,10 +5,6 @@
 
 #include <commctrl.h>
 
-bool TDownloadWindow::Confirm(const std::string& text) {
-    return AskConfirmation(text);
-}
-
 void TDownloadWindow::DisableForAction() {
     for (int id :
          {IDC_LLIBRERIAS, IDC_BTNEXTRA, IDC_CMDREREGISTRAR, IDC_CMDREGISTRAR, IDC_CMDDESCARGAR})

@@ -19,7 +19,6 @@ public:
     void RequestClose() { FCloseRequested = true; }
 
     // TDownloadUi
-    bool Confirm(const std::string& text) override;
     void DisableForAction() override;
     void ShowTransferDisplay() override;
     void SetPathField(const std::string& text) override;

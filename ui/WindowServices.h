@@ -1,5 +1,5 @@
 // The services every action asks of the main window, done once for all of them: the plain
-// message box, the message pump, and the list rebuilt from a new scan.
+// message box and the question, the message pump, and the list rebuilt from a new scan.
 #pragma once
 
 #include "ui/MessageBoxes.h"
@@ -16,6 +16,7 @@ public:
     void ShowMessage(const std::string& text) override { ShowPlainMessage(text); }
     void PumpMessages() override { ::PumpMessages(); }
     void RefreshList() override { FForm.RefreshList(); }
+    bool Confirm(const std::string& text) override { return AskConfirmation(text); }
 
 protected:
     TfGeneral& FForm;

@@ -23,6 +23,7 @@ public:
     std::string Report;
     void PumpMessages() override {}
     void ShowMessage(const std::string& text) override { Report = text; }
+    bool Confirm(const std::string&) override { return true; }
     void RefreshList() override {
         std::vector<std::string> lines;
         ScanLibraries(WindowsPlatform(), lines);

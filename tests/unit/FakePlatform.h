@@ -15,7 +15,8 @@
 
 class TFakePlatform : public TPlatform {
 public:
-    std::map<std::string, std::string> Registry;               // "key" or "key|value" -> bytes
+    std::map<std::string, std::string> Registry;    // "key" or "key|value" -> bytes
+    std::map<std::string, std::string> UserClasses; // the same, the user's own, merged over it
     std::map<std::string, std::optional<TVersionParts>> Files; // Upper(path) -> version
     std::set<std::string> Undeletable;                         // upper-cased paths
     std::map<std::string, std::string> Contents; // upper-cased path -> bytes (empty if unset)
@@ -68,6 +69,12 @@ public:
     std::optional<std::string> ReadClassesRootBytes(const std::string& key,
                                                     const std::string& valueName) override {
         ++RegistryReads;
+        const std::string name = valueName.empty() ? key : key + "|" + valueName;
+        if (auto user = UserClasses.find(name); user != UserClasses.end()) return user->second;
+        return ReadMachineClassesBytes(key, valueName);
+    }
+    std::optional<std::string> ReadMachineClassesBytes(const std::string& key,
+                                                       const std::string& valueName) override {
         auto it = Registry.find(valueName.empty() ? key : key + "|" + valueName);
         if (it == Registry.end()) return std::nullopt;
         return it->second;
@@ -172,6 +179,10 @@ public:
         return IsLinked(path) ? nullptr : HoldFile(path);
     }
     bool IsLinked(const std::string& path) override { return Linked.count(Upper(path)) != 0; }
+    std::set<std::string> WritableByOthers; // upper-cased paths of libraries others may change
+    bool OthersCanWrite(const std::string& path) override {
+        return WritableByOthers.count(Upper(path)) != 0;
+    }
     static constexpr int32_t NO_SIGNATURE = static_cast<int32_t>(0x800B0100);
     void SignedBy(const std::string& path, const std::string& publisher) {
         Signatures[Upper(path)] = {0, publisher, publisher};

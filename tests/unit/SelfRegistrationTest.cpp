@@ -3,6 +3,7 @@
 #include "actions/SelfRegistration.h"
 
 #include "FakePlatform.h"
+#include "inventory/Scan.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,12 @@ class TRecordingUi : public TRegistrationUi {
 public:
     explicit TRecordingUi(TLog& log) : FLog(log) {}
     std::optional<std::string> Browsed;
+    bool Asks = true, Answer = false;
+    bool Confirm(const std::string& text) override {
+        FLog.push_back("ask " + text);
+        return Answer;
+    }
+    bool AsksUser() override { return Asks; }
     void PumpMessages() override { FLog.push_back("pump"); }
     void ShowMessage(const std::string& text) override { FLog.push_back("msg " + text); }
     void RefreshList() override { FLog.push_back("refresh"); }
@@ -169,7 +176,7 @@ TEST(SelfRegistration, RegisterAllReportsSuccessesOnly) {
     Libraries[1].Path = A;
     Libraries[2].Path = gone; // located by the last scan, deleted since
     Libraries[3].Path = bad;
-    Libraries[14].Path = b;
+    Libraries[14].Path = b; // ZLIB.DLL: nothing to register, so never loaded
     TMachine machine;
     for (const std::string& f : {A, bad, b})
         machine.AddFile(f, std::nullopt);
@@ -185,13 +192,12 @@ TEST(SelfRegistration, RegisterAllReportsSuccessesOnly) {
         if (line.rfind("call ", 0) == 0) calls.push_back(line);
         pumps += line == "pump";
     }
-    EXPECT_EQ(calls, (TLog{"call " + A + REG, "call " + bad + REG, "call " + b + REG}));
+    EXPECT_EQ(calls, (TLog{"call " + A + REG, "call " + bad + REG}));
     EXPECT_EQ(pumps, static_cast<int>(LIBRARY_COUNT));
     ASSERT_GE(machine.Log.size(), 2u);
     // Each report line starts with line feed + carriage return, so the report begins with
     // an empty line after the heading.
-    EXPECT_EQ(machine.Log[machine.Log.size() - 2],
-              "msg Resultado:\n\r\n\r" + A + " registrada.\n\r" + b + " registrada.");
+    EXPECT_EQ(machine.Log[machine.Log.size() - 2], "msg Resultado:\n\r\n\r" + A + " registrada.");
     EXPECT_EQ(machine.Log.back(), "refresh");
 }
 
@@ -259,4 +265,99 @@ TEST(SelfRegistration, DialogFilter) {
     const char raw[] = "Liberías (*.ocx;*.dll)\0*.ocx;*.dll\0Todos los archivos (*.*)\0*.*\0\0";
     const std::string expected(raw, sizeof raw - 1);
     EXPECT_EQ(f, expected);
+}
+
+// Elevated, only what administrators registered and no one else can change is loaded without
+// a question: elevated or not × a per-user registration naming another file or the
+// machine's only × others may change the file or not × someone to ask or not.
+TEST(SelfRegistration, ElevatedLoadsOnlyWhatAdministratorsControl) {
+    const std::string key = "CLSID\\{48E59293-9880-11CF-9754-00AA00C00908}\\InprocServer32";
+    const std::string machineFile = "C:\\WINDOWS\\system32\\MSINET.OCX";
+    const std::string userFile = "C:\\Users\\Public\\x.ocx";
+    const std::string ask = "ask " + WritableLocationQuestion(machineFile);
+    const struct {
+        bool elevated, perUser, writable, asks, answer;
+        std::string path; // the path field after the scan
+        TLog log;         // the registration's questions, calls and messages
+    } cases[] = {
+        {false, false, false, true, false, machineFile, {"call " + machineFile + REG}},
+        {false, true, false, true, false, userFile, {"call " + userFile + REG}},
+        {false, false, true, false, false, machineFile, {"call " + machineFile + REG}},
+        {true, false, false, true, false, machineFile, {"call " + machineFile + REG}},
+        {true, true, false, true, false, machineFile, {"call " + machineFile + REG}},
+        {true, true, false, false, false, machineFile, {"call " + machineFile + REG}},
+        {true, false, true, true, false, machineFile, {ask}},
+        {true, true, true, true, true, machineFile, {ask, "call " + machineFile + REG}},
+        {true,
+         false,
+         true,
+         false,
+         true,
+         machineFile,
+         {"msg " + WritableLocationSkipped(machineFile)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "elevated " << c.elevated << ", per-user " << c.perUser
+                                        << ", writable " << c.writable << ", asks " << c.asks);
+        TMachine machine;
+        machine.ElevatedRun = c.elevated;
+        machine.Registry[key] = machineFile;
+        if (c.perUser) machine.UserClasses[key] = userFile;
+        for (const std::string& f : {machineFile, userFile}) {
+            machine.AddFile(f, TVersionParts{6, 1, 98, 16});
+            machine.Set(f, TOutcome::Returned);
+            if (c.writable) machine.WritableByOthers.insert(TFakePlatform::Upper(f));
+        }
+        std::vector<std::string> lines;
+        ScanLibraries(machine, lines);
+        const std::size_t line = IndexOf("MSINET.OCX");
+        EXPECT_EQ(lines[line], "MSINET.OCX - ¡OK!") << "the line shows the registration as it is";
+        EXPECT_EQ(Libraries[line].Path.str(), c.path);
+
+        TRecordingUi ui(machine.Log);
+        ui.Asks = c.asks;
+        ui.Answer = c.answer;
+        ReRegisterSelected(machine, ui, Libraries, line);
+        TLog log;
+        for (const std::string& l : machine.Log)
+            if (l.rfind("call ", 0) == 0 || l.rfind("ask ", 0) == 0 ||
+                l.rfind("msg La librería", 0) == 0)
+                log.push_back(l);
+        EXPECT_EQ(log, c.log);
+    }
+}
+
+TEST(SelfRegistration, RegisterAllAsksOnceForEveryLibraryOthersMayChange) {
+    ResetLibraries();
+    const std::string safe = "C:\\WINDOWS\\system32\\MSINET.OCX", open1 = "C:\\Libs\\MSCOMCTL.OCX",
+                      open2 = "C:\\Libs\\COMDLG32.OCX";
+    Libraries[IndexOf("MSINET.OCX")].Path = safe;
+    Libraries[IndexOf("MSCOMCTL.OCX")].Path = open1;
+    Libraries[IndexOf("COMDLG32.OCX")].Path = open2;
+    for (bool answer : {false, true}) {
+        SCOPED_TRACE(answer);
+        TMachine machine;
+        machine.ElevatedRun = true;
+        for (const std::string& f : {safe, open1, open2}) {
+            machine.AddFile(f, std::nullopt);
+            machine.Set(f, TOutcome::Returned);
+        }
+        for (const std::string& f : {open1, open2})
+            machine.WritableByOthers.insert(TFakePlatform::Upper(f));
+        TRecordingUi ui(machine.Log);
+        ui.Answer = answer;
+        RegisterAllLibraries(machine, ui, Libraries);
+        TLog log;
+        for (const std::string& l : machine.Log)
+            if (l.rfind("call ", 0) == 0 || l.rfind("ask ", 0) == 0) log.push_back(l);
+        const std::string question =
+            "ask Las librerías siguientes están en carpetas que otros usuarios pueden "
+            "modificar:\n\r" +
+            open1 + "\n\r" + open2 + "\n\r¿Registrarlas con permisos de administrador?";
+        // The catalogue's order: MSINET.OCX, MSCOMCTL.OCX, COMDLG32.OCX.
+        const TLog expected = answer ? TLog{question, "call " + safe + REG, "call " + open1 + REG,
+                                            "call " + open2 + REG}
+                                     : TLog{question, "call " + safe + REG};
+        EXPECT_EQ(log, expected);
+    }
 }
