@@ -1,0 +1,158 @@
+// What the elevated rules cost, each beside the work it guards, in one run: the scan with
+// the machine's classes read for every registered line against the scan without, the
+// registration of a library with the access lists of its path read against without, and the
+// download's checks and rename through one held handle against the same checks by name.
+//   elevated_rules_bench.exe <work folder> <rounds>   (KESTROVA_STANDINS: the stand-ins)
+#include "actions/LibraryImage.h"
+#include "inventory/Scan.h"
+#include "platform/WinPlatform.h"
+#include "tests/support/WineSupport.h"
+
+#include "bench/BenchClock.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace kestrova_test;
+
+namespace {
+
+// The real platform, but not elevated: the scan as it was before the machine-classes rule.
+class TUnelevated final : public TPlatform {
+public:
+    explicit TUnelevated(TPlatform& inner) : I(inner) {}
+    bool Elevated() override { return false; }
+    std::optional<std::string> ReadClassesRootBytes(const std::string& k,
+                                                    const std::string& v) override {
+        return I.ReadClassesRootBytes(k, v);
+    }
+    std::optional<std::string> ReadMachineClassesBytes(const std::string& k,
+                                                       const std::string& v) override {
+        return I.ReadMachineClassesBytes(k, v);
+    }
+    bool FileExists(const std::string& p) override { return I.FileExists(p); }
+    std::optional<TVersionParts> ReadFileVersion(const std::string& f) override {
+        return I.ReadFileVersion(f);
+    }
+    std::string SystemDirectory() override { return I.SystemDirectory(); }
+    std::string CurrentDirectory() override { return I.CurrentDirectory(); }
+    std::optional<TOsVersion> OsVersion() override { return I.OsVersion(); }
+    bool IsWow64() override { return I.IsWow64(); }
+    bool RemoveFile(const std::string& p) override { return I.RemoveFile(p); }
+    bool ProbeCreateFile(const std::string& p) override { return I.ProbeCreateFile(p); }
+    bool CanRemoveFile(const std::string& p) override { return I.CanRemoveFile(p); }
+    bool MoveFileOver(const std::string& f, const std::string& t) override {
+        return I.MoveFileOver(f, t);
+    }
+    std::optional<TFileHead> ReadFileHead(const std::string& p, std::size_t m) override {
+        return I.ReadFileHead(p, m);
+    }
+    TEntryCall CallLibraryEntry(const std::string& l, const char* e) override {
+        return I.CallLibraryEntry(l, e);
+    }
+    std::unique_ptr<THeldFile> HoldFile(const std::string& p) override { return I.HoldFile(p); }
+    std::unique_ptr<THeldFile> HoldForPlacing(const std::string& p) override {
+        return I.HoldForPlacing(p);
+    }
+    bool IsLinked(const std::string& p) override { return I.IsLinked(p); }
+    bool OthersCanWrite(const std::string& p) override { return I.OthersCanWrite(p); }
+    bool IsProtectedSystemFile(const std::string& p) override { return I.IsProtectedSystemFile(p); }
+    std::vector<std::string> KnownDlls() override { return I.KnownDlls(); }
+    bool SameFile(const std::string& a, const std::string& b) override { return I.SameFile(a, b); }
+
+private:
+    TPlatform& I;
+};
+
+double Median(int rounds, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i) {
+        const double start = SecondsNow();
+        work();
+        times.push_back(SecondsNow() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2] * 1000.0;
+}
+
+void Print(const char* what, double before, double after) {
+    std::printf("%-58s %9.3f ms  before %9.3f ms  (%+.3f ms, x%.2f)\n", what, after, before,
+                after - before, before > 0 ? after / before : 0.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: elevated_rules_bench <work folder> <rounds>\n");
+        return 2;
+    }
+    const std::string work = argv[1];
+    const int rounds = std::max(1, std::atoi(argv[2]));
+    TPlatform& platform = WindowsPlatform();
+    if (!platform.Elevated()) std::printf("not elevated: the rules cost nothing here\n");
+    TUnelevated before(platform);
+    ResetLibraries();
+
+    // Start-up's scan, every catalogue library with a registration in place (the stand-ins
+    // register their own path), the worst case for the machine-classes reads.
+    std::vector<std::unique_ptr<TScopedFileCopy>> copies;
+    for (const TLibraryEntry& entry : Libraries) {
+        copies.push_back(PlaceStandIn("good", entry.Name.str(), work));
+        if (entry.NeedsRegistration())
+            platform.CallLibraryEntry(copies.back()->Path(), "DllRegisterServer");
+    }
+    std::vector<std::string> lines;
+    const auto scan = [&](TPlatform& p) {
+        return [&] {
+            lines.clear();
+            ScanLibraries(p, lines);
+        };
+    };
+    Print("scan, machine's classes read for each registered line", Median(rounds, scan(before)),
+          Median(rounds, scan(platform)));
+
+    // A registration: load, DllRegisterServer, unload; and the access lists of its path.
+    const std::string library = JoinPath(work, "MSINET.OCX");
+    const auto registration = [&] { platform.CallLibraryEntry(library, "DllRegisterServer"); };
+    Print("registration of MSINET.OCX, access lists of its path read", Median(rounds, registration),
+          Median(rounds, [&] {
+              platform.OthersCanWrite(library);
+              registration();
+          }));
+    for (const auto& copy : copies)
+        platform.CallLibraryEntry(copy->Path(), "DllUnregisterServer");
+    copies.clear();
+
+    // A download's checks and rename, on the largest stand-in (1.5 MB): by name as before
+    // (image head, version and the copy's head by name, Authenticode on a handle, a rename by
+    // name), and through the one held handle now.
+    const std::string target = JoinPath(work, "MSCOMCTL.OCX"), part = target + ".part";
+    TScopedFileCopy arrived(StandInPath("large", "MSCOMCTL.OCX"), part);
+    const auto byName = [&] {
+        const auto held = platform.HoldFile(part);
+        platform.ReadFileHead(part, LIBRARY_IMAGE_HEAD);
+        platform.ReadFileVersion(part);
+        held->VerifySignature();
+        platform.MoveFileOver(part, target);
+        MoveFileExA(target.c_str(), part.c_str(), 0);
+    };
+    const auto throughHandle = [&] {
+        {
+            const auto held = platform.HoldForPlacing(part);
+            held->Read(LIBRARY_IMAGE_HEAD);
+            held->Version();
+            held->VerifySignature();
+            platform.IsLinked(target);
+            held->RenameTo(target);
+        }
+        MoveFileExA(target.c_str(), part.c_str(), 0);
+    };
+    Print("download checks and rename of MSCOMCTL.OCX, one held handle", Median(rounds, byName),
+          Median(rounds, throughHandle));
+    return 0;
+}

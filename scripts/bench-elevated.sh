@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# What the rules of an elevated run cost, each beside the same work without the rule, in one
+# run (Wine's token is always elevated):
+#   scan          start-up's scan with every catalogue library registered (the stand-ins),
+#                 the machine's classes read for each registered line, against the scan as
+#                 an unelevated run makes it
+#   registration  MSINET.OCX loaded, registered and unloaded, with and without reading the
+#                 owner and access list of the file and each folder up its path
+#   download      the checks and rename of the largest stand-in (1.5 MB) through one held
+#                 handle (head, version from the held bytes, Authenticode, link check, rename
+#                 by handle), against the same checks by name and a rename by name
+#   KESTROVA_HARNESS     the build measured (scripts/bench-env.sh): 32 or 64
+#   KESTROVA_BUILD_ROOT  build root (default: build)
+#   KESTROVA_BENCH_RUNS  rounds of each, the median printed (default: 15)
+# Everything it starts is ended by PID when it returns.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/bench-env.sh
+build=$bench_tree
+runs=${KESTROVA_BENCH_RUNS:-15}
+
+bench_build elevated_rules_bench kestrova_standins
+prefix=$build/wine/$bench_arch
+bench_prefix "$prefix" "$bench_arch"
+work=$build/bench-elevated
+rm -rf "$work"
+mkdir -p "$work"
+echo "== what the elevated rules add ($bench_build, median of $runs)"
+WINEPREFIX=$prefix KESTROVA_STANDINS=$(bench_winpath "$build/standins") \
+    "$KESTROVA_WINE" "$build/bench/elevated_rules_bench.exe" "$(bench_winpath "$work")" "$runs"
+rm -rf "$work"
