@@ -9,7 +9,7 @@
 #              each. Then Kestrova at 144 DPI (150%) against 96.
 #   register   "register all" over the 29 located stand-ins, against 29 runs of
 #              "wine regsvr32 /s" on the same files (goal: at most a tenth of their time).
-#   size       Kestrova.exe's size (goal: at most 280 KB) and the DLLs it imports: always the
+#   size       Kestrova.exe's size (goal: at most 320 KB) and the DLLs it imports: always the
 #              32-bit program's, which builds on any machine and is only read.
 #   KESTROVA_HARNESS     the build measured (scripts/bench-env.sh): 32 or 64
 #   KESTROVA_BUILD_ROOT  build root (default: build); KESTROVA_BENCH_RUNS (default: 9)
@@ -134,5 +134,5 @@ echo "   regsvr32 loops (ms): ${reg_runs[*]}"
 
 echo "== executable (the 32-bit program, as it is handed out)"
 size=$(stat -c %s "$program")
-printf 'Kestrova.exe %d bytes = %.1f KB (goal <= 280 KB)\n' "$size" "$(python3 -c "print($size/1024)")"
+printf 'Kestrova.exe %d bytes = %.1f KB (goal <= 320 KB)\n' "$size" "$(python3 -c "print($size/1024)")"
 echo "imports: $(i686-w64-mingw32-objdump -p "$program" | awk '/DLL Name:/ {print $3}' | tr '\n' ' ')"
