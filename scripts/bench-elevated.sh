@@ -26,6 +26,6 @@ work=$build/bench-elevated
 rm -rf "$work"
 mkdir -p "$work"
 echo "== what the elevated rules add ($bench_build, median of $runs)"
-WINEPREFIX=$prefix KESTROVA_STANDINS=$(bench_winpath "$build/standins") \
+WINEPREFIX=$prefix KESTROVA_STANDINS=$build/standins \
     "$KESTROVA_WINE" "$build/bench/elevated_rules_bench.exe" "$(bench_winpath "$work")" "$runs"
 rm -rf "$work"
