@@ -96,7 +96,9 @@ std::string LoadablePath(TPlatform& platform, const TLibraryEntry& entry, bool s
     if (!entry.Registered || key.empty() || !platform.Elevated()) return path;
     // The line showed what the merged view names; what runs with our rights is what the
     // machine's classes name, or, where they name no file, what the scan finds without them.
-    const std::string machine = TextOf(platform.ReadMachineClassesBytes(key, {}));
+    // Cut as the merged view's path was cut when the record took it.
+    const std::string machine =
+        decltype(entry.Path)(TextOf(platform.ReadMachineClassesBytes(key, {}))).str();
     if (SameText(machine, path)) return path;
     if (!machine.empty() && platform.FileExists(machine)) return machine;
     return LocateLibraryFile(platform, entry.Name.str(), systemOnly);
