@@ -1,6 +1,7 @@
 // Defensive reading of PE headers: every offset taken from the file is checked against
 // the bytes at hand before use, in 64-bit arithmetic so no sum can wrap.
 #include "actions/LibraryImage.h"
+#include "platform/ImageBytes.h"
 
 namespace {
 
@@ -26,16 +27,9 @@ constexpr TKind KindOf(TLibraryMachine machine) {
                                              : TKind{0x014C, 0x010B, 92, 96};
 }
 
-bool Has(std::string_view bytes, uint64_t offset, uint64_t length) {
-    return offset <= bytes.size() && length <= bytes.size() - offset;
-}
-uint16_t U16(std::string_view b, uint64_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
-                                 static_cast<unsigned char>(b[at + 1]) << 8);
-}
-uint32_t U32(std::string_view b, uint64_t at) {
-    return static_cast<uint32_t>(U16(b, at)) | static_cast<uint32_t>(U16(b, at + 2)) << 16;
-}
+using image_bytes::Has;
+using image_bytes::U16;
+using image_bytes::U32;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // A defensive walk from the PE headers to the version resource: every offset and count
 // taken from the file is checked against the bytes at hand, in 64-bit arithmetic.
 #include "platform/VersionResource.h"
+#include "platform/ImageBytes.h"
 
 #include <cstdint>
 
@@ -14,16 +15,9 @@ constexpr uint64_t FIXED_SIZE = 52;
 constexpr uint64_t MAX_SECTIONS = 96;
 constexpr uint32_t SUBDIRECTORY = 0x80000000;
 
-bool Has(std::string_view b, uint64_t offset, uint64_t length) {
-    return offset <= b.size() && length <= b.size() - offset;
-}
-uint16_t U16(std::string_view b, uint64_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) |
-                                 static_cast<unsigned char>(b[at + 1]) << 8);
-}
-uint32_t U32(std::string_view b, uint64_t at) {
-    return static_cast<uint32_t>(U16(b, at)) | static_cast<uint32_t>(U16(b, at + 2)) << 16;
-}
+using image_bytes::Has;
+using image_bytes::U16;
+using image_bytes::U32;
 
 // The sections' map from addresses in memory to offsets in the file.
 struct TSections {
