@@ -61,6 +61,8 @@ else
 fi
 kestrova_wineserver "$prefix"
 kestrova_dpi "$prefix" "$dpi"
+# The demo prefix reads Windows 10, as the machines Kestrova mostly meets do.
+WINEPREFIX=$prefix "$KESTROVA_WINE" reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
 root_cer=$build/signing/root.cer
 WINEPREFIX=$prefix "$KESTROVA_WINE" "$build/fixtures/tls/kestrova_trust_root.exe" \
     "Z:${root_cer//\//\\}" >/dev/null

@@ -20,13 +20,7 @@ kestrova_use_wine64() {
     export WINELOADER=$KESTROVA_WINE64
 }
 
-# kestrova_runs_32bit: true when this machine can run Wine's 32-bit side. Our program is
-# 32-bit, and this Wine runs 32-bit Windows programs in a 32-bit Linux process, also in a
-# 64-bit prefix; a kernel booted with its 32-bit emulation off refuses those ("Exec format
-# error"), and then no Windows test can run here.
-kestrova_runs_32bit() {
-    wine --version >/dev/null 2>&1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/probe32.sh"
 
 # kestrova_prefix DIR ARCH: makes a prefix of ARCH (win32 or win64) at DIR unless one is there.
 kestrova_prefix() {
