@@ -27,10 +27,9 @@ public:
     virtual void EnableAfterAction() = 0;
     // True once the user closed the window during the action: no more boxes.
     virtual bool CloseRequested() = 0;
-    // True once the user asked the action to stop: the stop button, closing the window, or
-    // whatever stops the repair that runs it. Asked before each transfer and before the
-    // rename, so a stop heard between two steps changes nothing either.
-    virtual bool StopRequested() { return CloseRequested(); }
+    // Asked before each transfer and before the rename, so a stop heard between two steps
+    // changes nothing either.
+    bool StopRequested() override { return CloseRequested(); }
     // The progress display the source's transfers report to (bar, byte label, the stop
     // button's request); none, a transfer that shows nothing.
     virtual TProgressView* ProgressView() { return nullptr; }

@@ -19,17 +19,64 @@ std::string FaultText(uint32_t code, const std::string& path) {
     return "Error inesperado (excepción 0x" + Hex8(code) + ") al registrar la librería " + path;
 }
 
+// A process's exit code as people look it up: an NTSTATUS (a failed stack cookie ends a
+// process with 0xC0000409) in hexadecimal, an exit code a program chose in decimal.
+std::string ExitCodeText(uint32_t code) {
+    return code > 0xFFFF ? "0x" + Hex8(code) : std::to_string(code);
+}
+
+using TOutcome = TPlatform::TEntryCall::TOutcome;
+
 } // namespace
 
 TLibraryFault::TLibraryFault(uint32_t code, const std::string& path)
     : std::runtime_error(FaultText(code, path)), FCode(code) {}
 
-bool CallServerEntry(TPlatform& platform, const std::string& path, int index) {
-    if (index < 0 || index > 1) return false;
-    const TPlatform::TEntryCall call = platform.CallLibraryEntry(path, ServerEntryNames[index]);
-    using TOutcome = TPlatform::TEntryCall::TOutcome;
-    if (call.Outcome == TOutcome::Faulted) throw TLibraryFault(call.FaultCode, path);
+bool Registered(const TPlatform::TEntryCall& call) {
     return call.Outcome == TOutcome::Returned && call.Result == 0;
+}
+
+bool CallServerEntry(TPlatform& platform, const std::string& path, int index,
+                     const TEntryWait& wait) {
+    if (index < 0 || index > 1) return false;
+    const TPlatform::TEntryCall call =
+        platform.CallLibraryEntry(path, ServerEntryNames[index], wait);
+    if (call.Outcome == TOutcome::Faulted) throw TLibraryFault(call.FaultCode, path);
+    return Registered(call);
+}
+
+std::optional<std::string> EndedCallText(const TPlatform::TEntryCall& call, const std::string& path,
+                                         uint32_t limitSeconds) {
+    switch (call.Outcome) {
+    case TOutcome::Ended:
+        return "El registro de la librería " + path +
+               " ha terminado el proceso que lo ejecutaba (código " + ExitCodeText(call.ExitCode) +
+               ").";
+    case TOutcome::TimedOut:
+        return "La librería " + path + " no ha terminado su registro en " +
+               std::to_string(limitSeconds) + " segundos; se ha detenido.";
+    case TOutcome::Stopped:
+        return "Se ha detenido el registro de la librería " + path + ".";
+    default:
+        return std::nullopt;
+    }
+}
+
+TPlatform::TEntryCall CallRegistration(TPlatform& platform, TActionUi& ui,
+                                       const std::string& path) {
+    TEntryWait wait;
+    wait.LimitSeconds = ui.RegistrationLimit();
+    wait.PumpsMessages = ui.PumpsWindowMessages();
+    wait.Waiting = [&ui] {
+        if (ui.PumpsWindowMessages()) ui.PumpMessages();
+        return ui.StopRequested();
+    };
+    ui.RegistrationStarted(path);
+    const TPlatform::TEntryCall call =
+        platform.CallLibraryEntry(path, ServerEntryNames[REGISTER_ENTRY], wait);
+    ui.RegistrationEnded();
+    if (call.Outcome == TOutcome::Faulted) throw TLibraryFault(call.FaultCode, path);
+    return call;
 }
 
 TLoadDecision DecideLoad(bool elevated, bool othersCanWrite, bool asksUser) {
@@ -71,15 +118,29 @@ bool MayLoad(TPlatform& platform, TActionUi& ui, const std::string& path) {
     return false;
 }
 
-void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path) {
-    if (!MayLoad(platform, ui, path)) return;
-    if (CallServerEntry(platform, path, REGISTER_ENTRY)) {
+namespace {
+
+// What a command says of a call that did not register its library: the sentence of a call
+// that ended, else the command's own `failure`.
+std::string FailureText(const TPlatform::TEntryCall& call, TActionUi& ui, const std::string& path,
+                        const std::string& failure) {
+    return EndedCallText(call, path, ui.RegistrationLimit()).value_or(failure);
+}
+
+} // namespace
+
+bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path) {
+    if (!MayLoad(platform, ui, path)) return false;
+    const TPlatform::TEntryCall call = CallRegistration(platform, ui, path);
+    if (Registered(call)) {
         ui.PumpMessages();
         ui.ShowMessage("Librería " + path + " ha sido registrada con exito.");
         ui.RefreshList();
-    } else {
-        ui.ShowMessage("No es posible registrar la librería " + path + ".");
+        return true;
     }
+    ui.ShowMessage(
+        FailureText(call, ui, path, "No es posible registrar la librería " + path + "."));
+    return false;
 }
 
 void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries,
@@ -96,13 +157,14 @@ void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry*
     }
     const std::string path = entry.Path.str();
     if (!MayLoad(platform, ui, path)) return;
-    const bool registered = CallServerEntry(platform, path, REGISTER_ENTRY);
+    const TPlatform::TEntryCall call = CallRegistration(platform, ui, path);
     ui.PumpMessages();
-    if (registered) {
+    if (Registered(call)) {
         ui.ShowMessage("Librería Registrada!");
         ui.RefreshList();
     } else {
-        ui.ShowMessage("No es posible registrar la librería " + path + ".");
+        ui.ShowMessage(
+            FailureText(call, ui, path, "No es posible registrar la librería " + path + "."));
     }
 }
 
@@ -131,9 +193,19 @@ void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntr
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         const std::string& path = paths[i];
         const bool mayLoad = !path.empty() && (!othersMayChange[i] || agreed);
-        if (mayLoad && CallServerEntry(platform, path, REGISTER_ENTRY))
-            report += MESSAGE_BREAK + path + " registrada.";
+        bool stopped = false;
+        if (mayLoad) {
+            ui.ShowLine(i);
+            const TPlatform::TEntryCall call = CallRegistration(platform, ui, path);
+            // A plain failure is left out without a word; a call that had to be ended is not.
+            if (Registered(call))
+                report += MESSAGE_BREAK + path + " registrada.";
+            else if (auto ended = EndedCallText(call, path, ui.RegistrationLimit()))
+                report += MESSAGE_BREAK + *ended;
+            stopped = call.Outcome == TOutcome::Stopped;
+        }
         ui.PumpMessages();
+        if (stopped) break;
     }
     ui.ShowMessage(std::string("Resultado:") + MESSAGE_BREAK + report);
     ui.RefreshList();
@@ -142,11 +214,13 @@ void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntr
 void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui) {
     const std::optional<std::string> file = ui.BrowseForLibrary();
     if (file && platform.FileExists(*file) && MayLoad(platform, ui, *file)) {
-        if (CallServerEntry(platform, *file, REGISTER_ENTRY)) {
+        const TPlatform::TEntryCall call = CallRegistration(platform, ui, *file);
+        if (Registered(call)) {
             ui.PumpMessages();
             ui.ShowMessage("Librería " + *file + " registrada!");
         } else {
-            ui.ShowMessage("No es posible registrar la librería " + *file + "!");
+            ui.ShowMessage(
+                FailureText(call, ui, *file, "No es posible registrar la librería " + *file + "!"));
         }
     }
     ui.RefreshList();

@@ -41,7 +41,22 @@ private:
 // Calls ServerEntryNames[index] of the library at `path`. True only when the entry exists
 // and returned 0; a library that cannot be loaded, an index without a row, a missing entry
 // and any other result are false. Throws TLibraryFault when the entry faults.
-bool CallServerEntry(TPlatform& platform, const std::string& path, int index);
+bool CallServerEntry(TPlatform& platform, const std::string& path, int index,
+                     const TEntryWait& wait = TEntryWait());
+
+// Whether a call registered its library: the entry returned 0.
+bool Registered(const TPlatform::TEntryCall& call);
+
+// The sentence for a call that ended without an answer of the library's own: it ended the
+// process that ran it, ran past `limitSeconds`, or was stopped. nullopt for the other
+// outcomes, which each command words as it always has (and a fault, TLibraryFault's).
+std::optional<std::string> EndedCallText(const TPlatform::TEntryCall& call, const std::string& path,
+                                         uint32_t limitSeconds);
+
+// One call of the registration entry of the library at `path` for a command shown on `ui`:
+// the window says so and keeps answering, its stop ends the call, and the ui's limit bounds
+// it. Throws TLibraryFault when the entry faults.
+TPlatform::TEntryCall CallRegistration(TPlatform& platform, TActionUi& ui, const std::string& path);
 
 // Whether a library may be loaded with this process's rights: always when it is not
 // elevated or when no one but administrators (and the running user) can change the file or
@@ -67,15 +82,16 @@ public:
 };
 
 // cmdRegistrarClick: registers the library at `path` (the path field's text), then says
-// so and rebuilds the list, or says that it could not.
-void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path);
+// so and rebuilds the list, or says that it could not; true when it registered.
+bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path);
 // cmdReRegistrarClick: registers the entry of the selected `line` again (nothing without
 // a selection).
 void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries,
                         std::optional<std::size_t> line);
 // Registrartodaslaslibreras1Click: every entry with a class or type library whose located
-// file exists, then a report. While elevated, the libraries others may change are asked
-// about once, all in one question.
+// file exists, each line shown as it is worked on, then a report. While elevated, the
+// libraries others may change are asked about once, all in one question. A registration
+// that ended its process or was stopped is reported too; a stop ends the loop.
 void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries);
 // Exploraryregistrarotralibrera1Click: a library the user picks; refreshes also on cancel.
 void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui);

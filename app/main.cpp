@@ -1,11 +1,13 @@
 // The program entry: reads the switches before any window exists, keeps to one running
 // Kestrova per machine, and either does the unattended work or creates the main window,
-// which scans on creation, and runs the message loop until it is closed.
+// which scans on creation, and runs the message loop until it is closed. Started by itself
+// as a registration helper, it does only that.
 #include "app/CommandLine.h"
 #include "app/ParentOutput.h"
 #include "app/RepairCommand.h"
 #include "app/SingleInstance.h"
 #include "app/Unattended.h"
+#include "platform/RegistrationHelper.h"
 #include "platform/SystemLibraries.h"
 #include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
@@ -14,7 +16,10 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RestrictLibrarySearch();
-    const TCommandLine request = ParseCommandLine(ProgramArguments());
+    const std::vector<std::string> args = ProgramArguments();
+    // Kestrova started by itself to run libraries' registration entries: nothing else.
+    if (IsHelperRequest(args)) return RunRegistrationHelper(args);
+    const TCommandLine request = ParseCommandLine(args);
     if (request.Mode == TRunMode::Help) return ShowUsage(EXIT_ALL_OK);
     if (request.Mode == TRunMode::BadUse) return ShowUsage(EXIT_BAD_USE);
     const TSingleInstance instanceLock;

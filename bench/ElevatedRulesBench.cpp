@@ -5,6 +5,7 @@
 //   elevated_rules_bench.exe <work folder> <rounds>   (KESTROVA_STANDINS: the stand-ins)
 #include "actions/LibraryImage.h"
 #include "inventory/Scan.h"
+#include "platform/RegistrationHelper.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
 
@@ -51,8 +52,8 @@ public:
     std::optional<TFileHead> ReadFileHead(const std::string& p, std::size_t m) override {
         return I.ReadFileHead(p, m);
     }
-    TEntryCall CallLibraryEntry(const std::string& l, const char* e) override {
-        return I.CallLibraryEntry(l, e);
+    TEntryCall CallLibraryEntry(const std::string& l, const char* e, const TEntryWait& w) override {
+        return I.CallLibraryEntry(l, e, w);
     }
     std::unique_ptr<THeldFile> HoldFile(const std::string& p) override { return I.HoldFile(p); }
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& p) override {
@@ -87,6 +88,9 @@ void Print(const char* what, double before, double after) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Each registration runs in a helper: a copy of this program started so.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (IsHelperRequest(args)) return RunRegistrationHelper(args);
     if (argc < 3) {
         std::fprintf(stderr, "usage: elevated_rules_bench <work folder> <rounds>\n");
         return 2;

@@ -74,8 +74,9 @@ public:
     std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {
         return FInner.ReadFileHead(path, maxBytes);
     }
-    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
-        return FInner.CallLibraryEntry(library, entry);
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
+                                const TEntryWait& wait) override {
+        return FInner.CallLibraryEntry(library, entry, wait);
     }
     std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
         return FInner.HoldFile(path);

@@ -29,6 +29,17 @@ struct TOsVersion {
     uint8_t ProductType = 1;
 };
 
+// How a caller waits for one library entry's call.
+struct TEntryWait {
+    // The most the call may take, in seconds; 0: as long as it takes.
+    uint32_t LimitSeconds = 0;
+    // Told while the call runs, at least every tenth of a second and, when PumpsMessages,
+    // whenever window messages arrive for the calling thread (which it then handles):
+    // answers true to stop the call.
+    std::function<bool()> Waiting;
+    bool PumpsMessages = false;
+};
+
 class TPlatform {
 public:
     virtual ~TPlatform() = default;
@@ -96,21 +107,28 @@ public:
     // What calling a library's exported entry (no arguments, an HRESULT back) came to.
     struct TEntryCall {
         enum class TOutcome {
-            NotLoaded, // the library could not be loaded
+            NotLoaded, // the library could not be loaded (LoadError says why)
             NoEntry,   // the library does not export the entry
             Returned,  // the entry returned Result
             Faulted,   // the entry raised structured exception FaultCode
+            Ended,     // the process that ran the call ended during it, with ExitCode
+            TimedOut,  // the call ran past its time limit, and its process was ended
+            Stopped,   // the caller asked to stop, and the call's process was ended
         };
         TOutcome Outcome = TOutcome::NotLoaded;
         int32_t Result = 0;
         uint32_t FaultCode = 0;
+        uint32_t LoadError = 0;
+        uint32_t ExitCode = 0;
     };
-    // Loads `library` into this process (a path that is not a full one is taken from the
-    // current folder; its dependencies come from its own folder and the system folder),
-    // calls its entry `entry` under a guard that catches a fault inside it, and unloads the
-    // library again in every case; OLE is initialized on the calling thread from before the
-    // load until after the unload, as regsvr32 does.
-    virtual TEntryCall CallLibraryEntry(const std::string& library, const char* entry) = 0;
+    // Calls the entry `entry` of the library at `library` (a path that is not a full one is
+    // taken from the current folder; its dependencies come from its own folder and the system
+    // folder) under a guard that catches a fault inside it, and unloads the library again in
+    // every case; OLE is initialized around the load, as regsvr32 does. The call runs in a
+    // helper process, so a library that never returns, or ends its process, costs that call
+    // only; `wait` says how long it may take and how the caller waits meanwhile.
+    virtual TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
+                                        const TEntryWait& wait = TEntryWait()) = 0;
 
     // What WinVerifyTrust (generic Authenticode policy, no user interface, no revocation
     // check) said of a file, and when it said 0, who signed it: the organization and the

@@ -3,12 +3,12 @@
 #include "platform/WinPlatform.h"
 
 #include "platform/FileCopy.h"
-#include "platform/GuardedCall.h"
 #include "platform/Handles.h"
 #include "platform/HeldFile.h"
 #include "platform/LateBound.h"
-#include "platform/OleScope.h"
+#include "platform/LibraryCall.h"
 #include "platform/PathSecurity.h"
+#include "platform/RegistrationHelper.h"
 #include "platform/SystemLibraries.h"
 
 #include <sfc.h>
@@ -216,29 +216,14 @@ public:
         return head;
     }
 
-    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
-        // Initialized before the library is loaded, uninitialized after it is freed.
-        TOleScope ole;
-        TEntryCall call;
-        TModule module(LoadLibraryAt(library));
-        if (!module) return call;
-        const auto fn = reinterpret_cast<TLibraryEntryFn>(
-            reinterpret_cast<void*>(GetProcAddress(module.get(), entry)));
-        if (fn == nullptr) {
-            call.Outcome = TEntryCall::TOutcome::NoEntry;
-            return call;
-        }
-        HRESULT result = E_FAIL;
-        DWORD code = 0;
-        if (GuardedCall(fn, &result, &code)) {
-            call.Outcome = TEntryCall::TOutcome::Returned;
-            call.Result = result;
-        } else {
-            // The faulting library is still loaded here; the owner unloads it on return.
-            call.Outcome = TEntryCall::TOutcome::Faulted;
-            call.FaultCode = code;
-        }
-        return call;
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
+                                const TEntryWait& wait) override {
+#if defined(KESTROVA_IN_PROCESS_BASELINE)
+        (void)wait;
+        return CallLibraryEntryHere(library, entry);
+#else
+        return CallLibraryEntryInHelper(library, entry, wait);
+#endif
     }
 
     std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
@@ -247,8 +232,12 @@ public:
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
         return OpenHeldFile(path, true);
     }
-    bool IsLinked(const std::string& path) override { return IsLinkedPath(path); }
-    bool OthersCanWrite(const std::string& path) override { return OthersCanWritePath(path); }
+    bool IsLinked(const std::string& path) override {
+        return IsLinkedPath(path);
+    }
+    bool OthersCanWrite(const std::string& path) override {
+        return OthersCanWritePath(path);
+    }
 
     bool IsProtectedSystemFile(const std::string& path) override {
         static auto* isProtected =

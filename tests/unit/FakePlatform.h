@@ -132,9 +132,12 @@ public:
         const std::string& bytes = Contents[Upper(path)];
         return TFileHead{bytes.substr(0, maxBytes), bytes.size()};
     }
-    // A library without an outcome of its own cannot be loaded.
-    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
+    // A library without an outcome of its own cannot be loaded. The caller's wait is told
+    // once while the call runs; a stop it answers ends the call as the helper's end would.
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
+                                const TEntryWait& wait = TEntryWait()) override {
         EntryCalls.push_back(library + " " + entry);
+        if (wait.Waiting && wait.Waiting()) return {TEntryCall::TOutcome::Stopped};
         auto it = Entries.find(Upper(library));
         return it == Entries.end() ? TEntryCall{} : it->second;
     }

@@ -18,9 +18,10 @@ using TOutcome = TPlatform::TEntryCall::TOutcome;
 // One log for the window and the machine, so the order of calls and messages shows.
 struct TMachine : TFakePlatform {
     TLog Log;
-    TEntryCall CallLibraryEntry(const std::string& library, const char* entry) override {
+    TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
+                                const TEntryWait& wait) override {
         Log.push_back("call " + library + " " + entry);
-        return TFakePlatform::CallLibraryEntry(library, entry);
+        return TFakePlatform::CallLibraryEntry(library, entry, wait);
     }
     void Set(const std::string& library, TOutcome outcome, int32_t result = 0, uint32_t fault = 0) {
         Entries[Upper(library)] = {outcome, result, fault};
@@ -31,7 +32,13 @@ class TRecordingUi : public TRegistrationUi {
 public:
     explicit TRecordingUi(TLog& log) : FLog(log) {}
     std::optional<std::string> Browsed;
-    bool Asks = true, Answer = false;
+    bool Asks = true, Answer = false, Stop = false;
+    uint32_t Limit = 0;
+    int Running = 0; // registrations shown as running and not yet shown as ended
+    uint32_t RegistrationLimit() override { return Limit; }
+    bool StopRequested() override { return Stop; }
+    void RegistrationStarted(const std::string&) override { ++Running; }
+    void RegistrationEnded() override { --Running; }
     bool Confirm(const std::string& text) override {
         FLog.push_back("ask " + text);
         return Answer;
@@ -110,6 +117,100 @@ TEST(SelfRegistration, AFaultInsideTheEntryIsReportedWithItsCodeAndPath) {
         EXPECT_EQ(std::string(fault.what()),
                   "Error inesperado (excepción 0xC0000005) al registrar la librería " + A);
     }
+}
+
+// Every way a call comes back, as "Registrar" tells it: the success, the command's own
+// failure for what the library answered, and a sentence of its own for a call that had to be
+// ended (its process, the time limit, the user's stop).
+TEST(SelfRegistration, EveryOutcomeOfTheCallIsToldAsTheCommandWordsIt) {
+    const std::string call = "call " + A + REG;
+    const std::string failed = "msg No es posible registrar la librería " + A + ".";
+    const struct {
+        const char* what;
+        TPlatform::TEntryCall result;
+        uint32_t limit;
+        bool stop;
+        TLog log;
+    } rows[] = {
+        {"returned 0",
+         {TOutcome::Returned, 0},
+         0,
+         false,
+         {call, "pump", "msg Librería " + A + " ha sido registrada con exito.", "refresh"}},
+        {"returned E_FAIL",
+         {TOutcome::Returned, static_cast<int32_t>(0x80004005)},
+         0,
+         false,
+         {call, failed}},
+        {"no entry", {TOutcome::NoEntry}, 0, false, {call, failed}},
+        {"not loaded", {TOutcome::NotLoaded, 0, 0, 126}, 0, false, {call, failed}},
+        {"ended its process",
+         {TOutcome::Ended, 0, 0, 0, 3},
+         60,
+         false,
+         {call, "msg El registro de la librería " + A +
+                    " ha terminado el proceso que lo ejecutaba (código 3)."}},
+        {"a failed stack cookie",
+         {TOutcome::Ended, 0, 0, 0, 0xC0000409u},
+         60,
+         false,
+         {call, "msg El registro de la librería " + A +
+                    " ha terminado el proceso que lo ejecutaba (código 0xC0000409)."}},
+        {"ran past the limit",
+         {TOutcome::TimedOut},
+         5,
+         false,
+         {call,
+          "msg La librería " + A + " no ha terminado su registro en 5 segundos; se ha detenido."}},
+        {"stopped",
+         {TOutcome::Returned, 0},
+         0,
+         true,
+         {call, "msg Se ha detenido el registro de la librería " + A + "."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TMachine machine;
+        machine.Entries[TFakePlatform::Upper(A)] = row.result;
+        TRecordingUi ui(machine.Log);
+        ui.Limit = row.limit;
+        ui.Stop = row.stop;
+        EXPECT_EQ(RegisterLibrary(machine, ui, A), row.log.size() == 4);
+        EXPECT_EQ(machine.Log, row.log);
+        EXPECT_EQ(ui.Running, 0) << "the window still shows a registration running";
+    }
+}
+
+TEST(SelfRegistration, RegisterAllReportsACallThatHadToBeEndedAndStopsOnAStop) {
+    ResetLibraries();
+    const std::string ends = "C:\\W\\MSINET.OCX", stops = "C:\\W\\RICHTX32.OCX",
+                      after = "C:\\W\\MSCOMCTL.OCX";
+    Libraries[IndexOf("MSINET.OCX")].Path = ends;
+    Libraries[IndexOf("RICHTX32.OCX")].Path = stops;
+    Libraries[IndexOf("MSCOMCTL.OCX")].Path = after;
+    struct TStoppingOnSecond : TRecordingUi {
+        using TRecordingUi::TRecordingUi;
+        int Asked = 0;
+        bool StopRequested() override { return ++Asked == 2; }
+    };
+    TMachine machine;
+    for (const std::string& f : {ends, stops, after}) {
+        machine.AddFile(f, std::nullopt);
+        machine.Set(f, TOutcome::Returned);
+    }
+    machine.Entries[TFakePlatform::Upper(ends)] = {TOutcome::Ended, 0, 0, 0, 3};
+    TStoppingOnSecond ui(machine.Log);
+    RegisterAllLibraries(machine, ui, Libraries);
+    TLog calls;
+    for (const std::string& line : machine.Log)
+        if (line.rfind("call ", 0) == 0) calls.push_back(line);
+    EXPECT_EQ(calls, (TLog{"call " + ends + REG, "call " + stops + REG})) << "went on after a stop";
+    ASSERT_GE(machine.Log.size(), 2u);
+    EXPECT_EQ(machine.Log[machine.Log.size() - 2],
+              "msg Resultado:\n\r\n\rEl registro de la librería " + ends +
+                  " ha terminado el proceso que lo ejecutaba (código 3).\n\rSe ha detenido el "
+                  "registro de la librería " +
+                  stops + ".");
 }
 
 TEST(SelfRegistration, RegisterPathField) {
