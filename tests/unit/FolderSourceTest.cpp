@@ -43,7 +43,8 @@ TEST(FolderSource, PlacesOnlyWhatEveryCheckOfADownloadAccepts) {
         TVersionParts version;
         TSig sig;
         bool withKey;
-        std::string box; // the first
+        std::string box;     // the first
+        bool linked = false; // the folder's NAME is a link (a hard link, say)
     };
     const TVersionParts required{6, 1, 98, 16}, older{6, 1, 98, 15};
     const TCase cases[] = {
@@ -61,6 +62,9 @@ TEST(FolderSource, PlacesOnlyWhatEveryCheckOfADownloadAccepts) {
          "Ha ocurrido un error en la descarga de MSINET.OCX."},
         {"a build without the publisher's key", true, true, required, TSig::Good, false,
          FOLDER_NEEDS_KEY},
+        {"a link in the folder", true, true, required, TSig::Good, true,
+         "La librería MSINET.OCX de la carpeta " + Folder + " es un enlace; no se ha copiado.",
+         true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -73,6 +77,7 @@ TEST(FolderSource, PlacesOnlyWhatEveryCheckOfADownloadAccepts) {
             p.AddFile(library, c.version);
             p.Contents[TFakePlatform::Upper(library)] = bytes;
         }
+        if (c.linked) p.Linked.insert(TFakePlatform::Upper(library));
         if (c.sig != TSig::None) {
             std::string signature = TFakePlatform::FakeSign(
                 c.sig == TSig::OtherKey ? "another key" : Key,
