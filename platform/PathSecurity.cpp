@@ -6,6 +6,7 @@
 
 #include "platform/FinalPath.h"
 #include "platform/Handles.h"
+#include "platform/LateBound.h"
 #include "platform/PathTrust.h"
 
 #include <aclapi.h>
@@ -117,11 +118,35 @@ TFileHandle OpenObject(const std::string& path) {
                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-// The object open as `handle`, and its attributes; false when either cannot be read.
-bool ReadObject(HANDLE handle, TPathObject& object, DWORD& attributes) {
+// FILE_BASIC_INFO, declared here: the headers declare it only for programs that need Vista.
+struct TBasicInfo {
+    LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime;
+    DWORD FileAttributes;
+};
+constexpr int FILE_BASIC_INFO_CLASS = 0; // FileBasicInfo
+using TGetFileInformationByHandleEx = BOOL WINAPI(HANDLE, int, LPVOID, DWORD);
+
+// The attributes of the object open as `handle`, and nothing more where Windows can say
+// (Vista on): GetFileInformationByHandle asks the volume for its serial number too, which under
+// Wine was most of the time of a whole path's check.
+bool AttributesOf(HANDLE handle, DWORD& attributes) {
+    static auto* basic =
+        LateBound<TGetFileInformationByHandleEx>("kernel32.dll", "GetFileInformationByHandleEx");
+    if (basic != nullptr) {
+        TBasicInfo info = {};
+        if (!basic(handle, FILE_BASIC_INFO_CLASS, &info, sizeof info)) return false;
+        attributes = info.FileAttributes;
+        return true;
+    }
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!GetFileInformationByHandle(handle, &info)) return false;
     attributes = info.dwFileAttributes;
+    return true;
+}
+
+// The object open as `handle`, and its attributes; false when either cannot be read.
+bool ReadObject(HANDLE handle, TPathObject& object, DWORD& attributes) {
+    if (!AttributesOf(handle, attributes)) return false;
     object.ReparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     object.Security = SecurityOf(handle);
     return true;
