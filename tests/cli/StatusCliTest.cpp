@@ -146,6 +146,9 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         "/estado /origen libs",
         "/reparar /origen",
         "/reparar /origen libs /origen libs",
+        "/estado \"\"",
+        "/reparar /s /registro \"\"",
+        "/reparar /origen \"\"",
     };
     // A file that cannot be written is found once this Kestrova is the only one.
     const char* const unwritable[] = {

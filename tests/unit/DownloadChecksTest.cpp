@@ -3,6 +3,7 @@
 // refusal leaves every copy as it was.
 #include "actions/DownloadAction.h"
 #include "actions/OriginChecks.h"
+#include "actions/Repair.h"
 
 #include "FakePlatform.h"
 #include "MinimalImage.h"
@@ -40,7 +41,8 @@ struct TWireUi : TQuietDownloadUi, TLibrarySource {
     bool LibraryUnproven = false;
     std::optional<TVersionParts> Version;
     TSig Sig = TSig::Good;
-    std::string Bytes = NewBytes; // of the library
+    std::string Bytes = NewBytes;  // of the library
+    std::size_t SignatureSize = 0; // a good signature padded to this size; 0: as it is
     std::vector<std::string> Fetched, Messages;
 
     explicit TWireUi(TFakePlatform& p) : P(p) {}
@@ -59,6 +61,7 @@ struct TWireUi : TQuietDownloadUi, TLibrarySource {
         P.Contents[TFakePlatform::Upper(file)] = TFakePlatform::FakeSign(
             Sig == TSig::OtherKey ? "another key" : Key,
             SignedPrefix(Sig == TSig::OtherName ? "mscomctl.ocx" : "msinet.ocx"), Bytes);
+        if (SignatureSize != 0) P.Contents[TFakePlatform::Upper(file)].resize(SignatureSize, ' ');
         return TArrival::Stored;
     }
     std::string FailureMessage(const std::string& name, TArrival arrival) const override {
@@ -145,9 +148,7 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
         ui.LibraryUnproven = c.libraryUnproven;
         ui.Version = c.arrived;
         ui.Sig = c.sig;
-        if (c.signatureSize != 0) // the library's bytes grow the signature to that size
-            ui.Bytes.resize(c.signatureSize -
-                            TFakePlatform::FakeSign(Key, SignedPrefix("MSINET.OCX"), "").size());
+        ui.SignatureSize = c.signatureSize;
         if (c.old) {
             platform.AddFile(Target, c.old);
             platform.Contents[TFakePlatform::Upper(Target)] = OldBytes;
@@ -188,6 +189,31 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
         for (const auto& [file, version] : platform.Files)
             EXPECT_EQ(file.find(".PART"), std::string::npos) << "left " << file;
         EXPECT_EQ(platform.Held, 0);
+    }
+}
+
+TEST(DownloadChecks, ARepairSkipsOnlyADownloadOverACopyNewerThanRequired) {
+    const std::string here = "C:\\Program Files\\Client\\MSINET.OCX";
+    const struct {
+        const char* what;
+        std::optional<TVersionParts> system, current; // the copies there; None: no file
+        std::optional<std::string> newer;
+    } cases[] = {
+        {"no copy", None, None, std::nullopt},
+        {"exactly the required version", Required, None, std::nullopt},
+        {"exactly the required version here", Oldest, Required, std::nullopt},
+        {"newer in the system folder", Newer, None, Target + " 6.1.98.17"},
+        {"newer here, older in the system folder", Oldest, Newer, here + " 6.1.98.17"},
+    };
+    ResetLibraries();
+    const TLibraryEntry* entry = nullptr;
+    for (const TLibraryEntry& e : Libraries)
+        if (e.Name == "MSINET.OCX") entry = &e;
+    for (const auto& c : cases) {
+        TFakePlatform platform;
+        if (c.system) platform.AddFile(Target, c.system);
+        if (c.current) platform.AddFile(here, c.current);
+        EXPECT_EQ(NewerCopyOf(platform, *entry), c.newer) << c.what;
     }
 }
 

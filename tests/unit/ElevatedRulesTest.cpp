@@ -30,6 +30,7 @@ TEST(ElevatedRules, TheInstanceMutexIsOnlyEverAnAdministratorsOwnWhileElevated) 
         {true, true, PrivateNamespace, Created, false, First},
         {true, true, PrivateNamespace, Existed, false, AlreadyRunning},
         {true, true, PrivateNamespace, Denied, false, Blocked},
+        {true, true, PrivateNamespace, Failed, false, Blocked},
         // Elevated on XP: someone made the global name first.
         {true, false, GlobalForAdministrators, Created, false, First},
         {true, false, GlobalForAdministrators, Existed, true, AlreadyRunning},

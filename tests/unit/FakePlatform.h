@@ -167,7 +167,9 @@ public:
             std::optional<TVersionParts> Version() override { return P.ReadFileVersion(Path); }
             bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
                                          const std::string& signature) override {
-                return signature == FakeSign(publicKey, prefix, P.Contents[Upper(Path)]);
+                // Trailing spaces pad a good signature past any size bound.
+                const std::string sig = signature.substr(0, signature.find_last_not_of(' ') + 1);
+                return sig == FakeSign(publicKey, prefix, P.Contents[Upper(Path)]);
             }
             bool RenameTo(const std::string& to) override {
                 if (!P.MoveFileOver(Path, to)) return false;
@@ -214,9 +216,11 @@ public:
     bool SameFile(const std::string& a, const std::string& b) override {
         return HasFile(a) && Upper(a) == Upper(b);
     }
-    // A detached signature is good when it reads FakeSign(key, prefix, file's bytes).
+    // A detached signature is good when it reads FakeSign(key, prefix, file's bytes): a
+    // digest of the bytes, so a signature stays small however large the library is.
     static std::string FakeSign(const std::string& key, const std::string& prefix,
                                 const std::string& bytes) {
-        return "signed by " + key + " over " + prefix + bytes;
+        return "signed by " + key + " over " + prefix + " " +
+               std::to_string(std::hash<std::string>{}(bytes)) + " " + std::to_string(bytes.size());
     }
 };
