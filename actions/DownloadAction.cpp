@@ -28,7 +28,8 @@ std::string ReplaceQuestion(const std::string& file) {
 const char* const FALLBACK_LINE = "Se intentará descargar en la carpeta del programa.";
 
 // The folder the library goes to, after the questions and fallbacks; nullopt when neither
-// folder can take it (the user has been told why).
+// folder can take it (the user has been told why), or, elevated, when the current folder it
+// would take is one others may change.
 std::optional<std::string> ChooseFolder(TPlatform& platform, TDownloadUi& ui,
                                         const std::string& name, bool forceHere) {
     bool blocked = false;
@@ -64,6 +65,13 @@ std::optional<std::string> ChooseFolder(TPlatform& platform, TDownloadUi& ui,
 
     if (forceHere || dir == platform.CurrentDirectory()) {
         dir = platform.CurrentDirectory();
+        // Elevated, a library placed here would be registered from a folder a standard user
+        // can write (who could hold the system copy open to force this fallback): refused
+        // before anything is asked, probed or fetched.
+        if (platform.Elevated() && platform.OthersCanWrite(dir)) {
+            ui.ShowMessage(OthersFolderRefusal(name, dir));
+            return std::nullopt;
+        }
         blocked = false;
         const std::string existing = Join(dir, name);
         if (platform.FileExists(existing) && existing != agreed) {
@@ -80,8 +88,9 @@ std::optional<std::string> ChooseFolder(TPlatform& platform, TDownloadUi& ui,
             blocked = true;
         }
     }
-    if (blocked) return std::nullopt;
-    return dir;
+    if (!blocked) return dir;
+    ui.ShowMessage("No es posible descargar la librería!");
+    return std::nullopt;
 }
 
 // The one way out of the action, a fault inside a library's entry included: what the
@@ -202,6 +211,8 @@ public:
 
     // The refusal's text, after TOutcome::Refused.
     const std::string& Refusal() const { return FRefusal; }
+    // The placed file, held until the run ends, after TOutcome::Placed.
+    TPlatform::THeldFile* Held() const { return FHeld.get(); }
     // What the source said, after TOutcome::NotArrived.
     TArrival Arrival() const { return FArrival; }
 
@@ -259,6 +270,11 @@ private:
 
 } // namespace
 
+std::string OthersFolderRefusal(const std::string& name, const std::string& dir) {
+    return "Kestrova se ejecuta como administrador y no descarga " + name + " en la carpeta " +
+           dir + ", que otros usuarios pueden modificar. No se ha descargado.";
+}
+
 bool IsFolderWritable(TPlatform& platform, const std::string& dir) {
     std::string probe = dir;
     if (probe.empty() || probe.back() != '\\') probe += '\\';
@@ -296,7 +312,6 @@ bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
     TActionEnd end(platform, ui);
     const std::optional<std::string> dir = ChooseFolder(platform, ui, name, forceHere);
     if (!dir) {
-        ui.ShowMessage("No es posible descargar la librería!");
         end.Finish();
         return false;
     }
@@ -316,8 +331,9 @@ bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         entry.Path = target;
         ui.SetPathField(target);
         ui.ShowMessage("Descargado con exito en " + target + ".");
-        // Still held by `run`: the library loaded is the file checked.
-        RegisterLibrary(platform, ui, target);
+        // Still held by `run`, and checked through that hold: the library loaded is the file
+        // checked.
+        RegisterLibrary(platform, ui, target, run.Held());
     } else if (ui.CloseRequested() || outcome == TOutcome::NothingStored) {
         // The window is closing, or the transfer call claimed a file it did not store:
         // no box.

@@ -35,6 +35,10 @@ public:
     virtual TProgressView* ProgressView() { return nullptr; }
 };
 
+// The refusal, while elevated, of the current folder `dir` as the destination of `name`
+// (the fallback, or the force-here option's) when others may change it.
+std::string OthersFolderRefusal(const std::string& name, const std::string& dir);
+
 // Whether a new file can be created in `dir`: creates and removes dir\temp.chk
 // (create-new, so a leftover temp.chk makes the folder count as not writable).
 bool IsFolderWritable(TPlatform& platform, const std::string& dir);

@@ -27,13 +27,14 @@ TArrival TLibraryFolder::Copy(TTransfer& transfer, const std::string& from, cons
     transfer.Begin({}, limit);
     // A leftover under the copy's name is removed, not written through: it may be a link.
     if (FPlatform.FileExists(file)) FPlatform.RemoveFile(file);
-    const bool copied =
+    using TOutcome = TPlatform::TCopyOutcome;
+    const TOutcome copied =
         FPlatform.CopyFileReporting(source, file, [&](uint64_t done, uint64_t size) {
             return transfer.Report(Narrow(done), Narrow(size));
         });
-    if (copied && !transfer.Cancelled()) return TArrival::Stored;
+    if (copied == TOutcome::Copied && !transfer.Cancelled()) return TArrival::Stored;
     if (FPlatform.FileExists(file)) FPlatform.RemoveFile(file);
-    return TArrival::Failed;
+    return copied == TOutcome::Linked ? TArrival::Linked : TArrival::Failed;
 }
 
 TArrival TLibraryFolder::FetchLibrary(TTransfer& transfer, const std::string& name,
@@ -56,5 +57,8 @@ TArrival TLibraryFolder::FetchSignature(TTransfer& transfer, const std::string& 
 std::string TLibraryFolder::FailureMessage(const std::string& name, TArrival arrival) const {
     if (arrival == TArrival::Missing)
         return "La librería " + name + " no está en la carpeta " + FFolder + ".";
+    if (arrival == TArrival::Linked)
+        return "La librería " + name + " de la carpeta " + FFolder +
+               " es un enlace; no se ha copiado.";
     return TLibrarySource::FailureMessage(name, arrival);
 }

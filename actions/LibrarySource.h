@@ -16,6 +16,7 @@ enum class TArrival {
     Failed,   // nothing stayed: the transfer failed, was refused or was stopped
     Unproven, // nothing stayed: the server could not prove who it is
     Missing,  // nothing stayed: the source has no file of that name
+    Linked,   // nothing read: the source's file is a link (a reparse point or a hard link)
 };
 
 class TLibrarySource {
@@ -43,7 +44,8 @@ inline constexpr const char* FOLDER_NEEDS_KEY =
 // A folder: each library is copied from FOLDER\NAME, its signature from FOLDER\NAME.sig.
 // Nothing vouches for a folder's files but the publisher's signature (no TLS, and whoever
 // can write to the share can put anything there), so the download action places nothing
-// from one without the publisher's key.
+// from one without the publisher's key. A name there that is a link is not read: whoever
+// made it could point it at a file only an administrator may read.
 class TLibraryFolder final : public TLibrarySource {
 public:
     TLibraryFolder(TPlatform& platform, std::string folder)
@@ -53,7 +55,8 @@ public:
                           const std::string& file) override;
     TArrival FetchSignature(TTransfer& transfer, const std::string& name,
                             const std::string& file) override;
-    // Missing: "La librería NAME no está en la carpeta FOLDER."
+    // Missing: "La librería NAME no está en la carpeta FOLDER."; Linked: "La librería NAME de
+    // la carpeta FOLDER es un enlace; no se ha copiado."
     std::string FailureMessage(const std::string& name, TArrival arrival) const override;
     bool NeedsPublisherKey() const override { return true; }
 

@@ -87,6 +87,9 @@ std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry&
     for (const std::string& path :
          {GetSystemDir(platform) + "\\" + name, platform.CurrentDirectory() + "\\" + name}) {
         if (!platform.FileExists(path)) continue;
+        // Elevated, a copy others may change (a stub of version 99 in a folder anyone writes)
+        // keeps no line from its repair.
+        if (platform.Elevated() && platform.OthersCanWrite(path)) continue;
         const std::optional<TVersionParts> found = GetFileVersionParts(platform, path);
         if (found && !VersionAtLeast(*required, *found)) return path + " " + FormatVersion(*found);
     }

@@ -45,7 +45,8 @@ enum class TRepairResult { AllOk, NeedsAction, Stopped };
 // directory or in the current one) whose version is higher than the required one; nullopt
 // when there is none. Such a download is refused as a rollback, so the repair skips it.
 // That copy is not the located one (the line would read OK or REGISTRAR): a registration
-// or a copy in the current directory that is below the required version hides it.
+// or a copy in the current directory that is below the required version hides it. While
+// elevated, a copy others may change (TPlatform::OthersCanWrite) is not such a copy.
 std::optional<std::string> NewerCopyOf(TPlatform& platform, const TLibraryEntry& entry);
 
 // Downloads every DESCARGAR and ACTUALIZAR line (one whose download would replace a copy

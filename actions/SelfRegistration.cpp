@@ -97,16 +97,30 @@ std::string WritableLocationSkipped(const std::string& path) {
 
 namespace {
 
-TLoadDecision DecideLoad(TPlatform& platform, TActionUi& ui, const std::string& path) {
-    // Asked only while elevated: the check reads the access list of every folder up the path.
-    const bool elevated = platform.Elevated();
-    return ::DecideLoad(elevated, elevated && platform.OthersCanWrite(path), ui.AsksUser());
+// A library checked for its load and, while elevated, held from the check until the load is
+// over: the file loaded is the file checked, whatever its name or a folder on its path is
+// made to point at meanwhile.
+struct TLoadCheck {
+    std::unique_ptr<TPlatform::THeldFile> Hold; // ours, when the caller holds none
+    bool OthersMayChange = false;
+};
+
+TLoadCheck CheckForLoad(TPlatform& platform, const std::string& path, TPlatform::THeldFile* held) {
+    TLoadCheck check;
+    // Only while elevated: the check reads every folder up the path.
+    if (!platform.Elevated()) return check;
+    if (held == nullptr) {
+        check.Hold = platform.HoldForLoading(path);
+        held = check.Hold.get();
+    }
+    // A file that cannot be held so (someone is writing it) cannot be vouched for either.
+    check.OthersMayChange = held == nullptr || held->OthersMayChange();
+    return check;
 }
 
-} // namespace
-
-bool MayLoad(TPlatform& platform, TActionUi& ui, const std::string& path) {
-    switch (DecideLoad(platform, ui, path)) {
+// DecideLoad for the checked library, asking or saying so on `ui`: true when it may be loaded.
+bool MayLoad(TPlatform& platform, TActionUi& ui, const std::string& path, const TLoadCheck& check) {
+    switch (DecideLoad(platform.Elevated(), check.OthersMayChange, ui.AsksUser())) {
     case TLoadDecision::Load:
         return true;
     case TLoadDecision::Ask:
@@ -118,8 +132,6 @@ bool MayLoad(TPlatform& platform, TActionUi& ui, const std::string& path) {
     return false;
 }
 
-namespace {
-
 // What a command says of a call that did not register its library: the sentence of a call
 // that ended, else the command's own `failure`.
 std::string FailureText(const TPlatform::TEntryCall& call, TActionUi& ui, const std::string& path,
@@ -127,19 +139,30 @@ std::string FailureText(const TPlatform::TEntryCall& call, TActionUi& ui, const 
     return EndedCallText(call, path, ui.RegistrationLimit()).value_or(failure);
 }
 
+// The library at `path` checked, held and registered: nullopt when it may not be loaded, else
+// the call's outcome. The hold ends with the call, before anything is shown.
+std::optional<TPlatform::TEntryCall> RegisterChecked(TPlatform& platform, TActionUi& ui,
+                                                     const std::string& path,
+                                                     TPlatform::THeldFile* held = nullptr) {
+    const TLoadCheck check = CheckForLoad(platform, path, held);
+    if (!MayLoad(platform, ui, path, check)) return std::nullopt;
+    return CallRegistration(platform, ui, path);
+}
+
 } // namespace
 
-bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path) {
-    if (!MayLoad(platform, ui, path)) return false;
-    const TPlatform::TEntryCall call = CallRegistration(platform, ui, path);
-    if (Registered(call)) {
+bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path,
+                     TPlatform::THeldFile* held) {
+    const std::optional<TPlatform::TEntryCall> call = RegisterChecked(platform, ui, path, held);
+    if (!call) return false;
+    if (Registered(*call)) {
         ui.PumpMessages();
         ui.ShowMessage("Librería " + path + " ha sido registrada con exito.");
         ui.RefreshList();
         return true;
     }
     ui.ShowMessage(
-        FailureText(call, ui, path, "No es posible registrar la librería " + path + "."));
+        FailureText(*call, ui, path, "No es posible registrar la librería " + path + "."));
     return false;
 }
 
@@ -156,15 +179,15 @@ void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry*
         return;
     }
     const std::string path = entry.Path.str();
-    if (!MayLoad(platform, ui, path)) return;
-    const TPlatform::TEntryCall call = CallRegistration(platform, ui, path);
+    const std::optional<TPlatform::TEntryCall> call = RegisterChecked(platform, ui, path);
+    if (!call) return;
     ui.PumpMessages();
-    if (Registered(call)) {
+    if (Registered(*call)) {
         ui.ShowMessage("Librería Registrada!");
         ui.RefreshList();
     } else {
         ui.ShowMessage(
-            FailureText(call, ui, path, "No es posible registrar la librería " + path + "."));
+            FailureText(*call, ui, path, "No es posible registrar la librería " + path + "."));
     }
 }
 
@@ -174,14 +197,15 @@ void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntr
     // with neither class nor type library has nothing to register: loading it would only run
     // its start-up code.
     std::string paths[LIBRARY_COUNT];
-    bool othersMayChange[LIBRARY_COUNT] = {};
+    bool asked[LIBRARY_COUNT] = {};
     std::string listed;
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         const std::string path = entries[i].Path.str();
         if (!entries[i].NeedsRegistration() || path.empty() || !platform.FileExists(path)) continue;
         paths[i] = path;
-        othersMayChange[i] = DecideLoad(platform, ui, path) != TLoadDecision::Load;
-        if (othersMayChange[i]) listed += MESSAGE_BREAK + path;
+        // Checked here to ask once; each is checked, and held, again right before its own load.
+        asked[i] = CheckForLoad(platform, path, nullptr).OthersMayChange;
+        if (asked[i]) listed += MESSAGE_BREAK + path;
     }
     // One question for all the libraries others may change; No leaves them all out.
     const bool agreed =
@@ -192,17 +216,22 @@ void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntr
     std::string report;
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         const std::string& path = paths[i];
-        const bool mayLoad = !path.empty() && (!othersMayChange[i] || agreed);
         bool stopped = false;
-        if (mayLoad) {
-            ui.ShowLine(i);
-            const TPlatform::TEntryCall call = CallRegistration(platform, ui, path);
-            // A plain failure is left out without a word; a call that had to be ended is not.
-            if (Registered(call))
-                report += MESSAGE_BREAK + path + " registrada.";
-            else if (auto ended = EndedCallText(call, path, ui.RegistrationLimit()))
-                report += MESSAGE_BREAK + *ended;
-            stopped = call.Outcome == TOutcome::Stopped;
+        if (!path.empty()) {
+            const TLoadCheck check = CheckForLoad(platform, path, nullptr);
+            // The answer covers only what the question listed: a library others may change
+            // by now that they could not before is left out.
+            if (!check.OthersMayChange || (agreed && asked[i])) {
+                ui.ShowLine(i);
+                const TPlatform::TEntryCall call = CallRegistration(platform, ui, path);
+                // A plain failure is left out without a word; a call that had to be ended
+                // is not.
+                if (Registered(call))
+                    report += MESSAGE_BREAK + path + " registrada.";
+                else if (auto ended = EndedCallText(call, path, ui.RegistrationLimit()))
+                    report += MESSAGE_BREAK + *ended;
+                stopped = call.Outcome == TOutcome::Stopped;
+            }
         }
         ui.PumpMessages();
         if (stopped) break;
@@ -213,15 +242,14 @@ void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntr
 
 void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui) {
     const std::optional<std::string> file = ui.BrowseForLibrary();
-    if (file && platform.FileExists(*file) && MayLoad(platform, ui, *file)) {
-        const TPlatform::TEntryCall call = CallRegistration(platform, ui, *file);
-        if (Registered(call)) {
-            ui.PumpMessages();
-            ui.ShowMessage("Librería " + *file + " registrada!");
-        } else {
-            ui.ShowMessage(
-                FailureText(call, ui, *file, "No es posible registrar la librería " + *file + "!"));
-        }
+    const std::optional<TPlatform::TEntryCall> call =
+        file && platform.FileExists(*file) ? RegisterChecked(platform, ui, *file) : std::nullopt;
+    if (call && Registered(*call)) {
+        ui.PumpMessages();
+        ui.ShowMessage("Librería " + *file + " registrada!");
+    } else if (call) {
+        ui.ShowMessage(
+            FailureText(*call, ui, *file, "No es posible registrar la librería " + *file + "!"));
     }
     ui.RefreshList();
 }

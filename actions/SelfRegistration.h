@@ -70,10 +70,6 @@ TLoadDecision DecideLoad(bool elevated, bool othersCanWrite, bool asksUser);
 std::string WritableLocationQuestion(const std::string& path);
 std::string WritableLocationSkipped(const std::string& path);
 
-// DecideLoad for the library at `path`, asking or saying so on `ui`: true when it may be
-// loaded.
-bool MayLoad(TPlatform& platform, TActionUi& ui, const std::string& path);
-
 // What browsing for another library asks of the window besides the common services.
 class TRegistrationUi : public TActionUi {
 public:
@@ -81,17 +77,26 @@ public:
     virtual std::optional<std::string> BrowseForLibrary() = 0;
 };
 
+// Every command below loads a library only after DecideLoad let it, and while elevated holds
+// it (TPlatform::HoldForLoading) from its check until its entry returned: the file loaded is
+// the file checked.
+
 // cmdRegistrarClick: registers the library at `path` (the path field's text), then says
-// so and rebuilds the list, or says that it could not; true when it registered.
-bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path);
+// so and rebuilds the list, or says that it could not; true when it registered. `held`: the
+// library as its caller holds it already (a download's placed file), checked through that
+// hold.
+bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path,
+                     TPlatform::THeldFile* held = nullptr);
 // cmdReRegistrarClick: registers the entry of the selected `line` again (nothing without
 // a selection).
 void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries,
                         std::optional<std::size_t> line);
 // Registrartodaslaslibreras1Click: every entry with a class or type library whose located
 // file exists, each line shown as it is worked on, then a report. While elevated, the
-// libraries others may change are asked about once, all in one question. A registration
-// that ended its process or was stopped is reported too; a stop ends the loop.
+// libraries others may change are asked about once, all in one question, and each library is
+// checked and held again right before its own load: one others may change by then that the
+// question did not list is left out. A registration that ended its process or was stopped is
+// reported too; a stop ends the loop.
 void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries);
 // Exploraryregistrarotralibrera1Click: a library the user picks; refreshes also on cancel.
 void BrowseAndRegister(TPlatform& platform, TRegistrationUi& ui);

@@ -22,6 +22,8 @@ TSignature ReadSignature(TPlatform::THeldFile& file) {
 
 std::optional<TExistingCopy> ReadExistingCopy(TPlatform& platform, const std::string& path) {
     if (path.empty() || !platform.FileExists(path)) return std::nullopt;
+    // Whoever may change it chooses what it says: its signer, its version, whether it reads.
+    if (platform.Elevated() && platform.OthersCanWrite(path)) return std::nullopt;
     TExistingCopy copy;
     const std::unique_ptr<TPlatform::THeldFile> held = platform.HoldFile(path);
     // Held open by someone who shares no reading, or unreadable: what it is cannot be told.

@@ -42,7 +42,9 @@ struct TExistingCopy {
     TSignature Signature;
     TVersionParts Version; // 0.0.0.0 for a copy without a version block, as the scan reads it
 };
-// The copy at `path`; nullopt when there is no file there.
+// The copy at `path`; nullopt when there is no file there, and, while elevated, when others
+// may change it (TPlatform::OthersCanWrite): such a copy decides nothing, neither the signer a
+// replacement must have, nor the version it must reach, nor a refusal for being unreadable.
 std::optional<TExistingCopy> ReadExistingCopy(TPlatform& platform, const std::string& path);
 
 // The refusal of a replacement whose current copy cannot be read: what it is cannot be

@@ -46,6 +46,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return {};
     if (args.size() == 1 && IsSwitch(args[0]) && SwitchName(args[0]) == "?")
         return {TRunMode::Help, {}, false, {}, {}};
+    // An empty argument ("") names no file: taken for a name, /registro "" would run with no
+    // log at all and /estado "" would write to the console, each reported as done.
+    for (const std::string& arg : args)
+        if (arg.empty()) return Bad();
     TCommandLine request;
     bool modeSeen = false, silentSeen = false, logSeen = false, originSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {

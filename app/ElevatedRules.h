@@ -49,9 +49,11 @@ constexpr TInstanceVerdict JudgeInstance(bool elevated, TInstanceMutexPlace plac
 }
 
 // A file an elevated run writes for the one who started it (a report, a log) must be the
-// file its name says: not a reparse point (a symbolic link, a junction), and no hard link
-// of another file, either of which a standard user may plant to make the run write over a
-// file of their choosing. A standard user's own run can only reach files that user may write.
-constexpr bool RefusesToWrite(bool elevated, bool reparsePoint, uint32_t links) {
-    return elevated && (reparsePoint || links > 1);
+// file its name says: not a reparse point (a symbolic link, a junction), no hard link of
+// another file, and where the name put it (`atPath`: its final path is the path asked for,
+// made full), not elsewhere through a folder on the way that is a link. A standard user may
+// plant any of these to make the run write over a file of their choosing; a standard user's
+// own run can only reach files that user may write.
+constexpr bool RefusesToWrite(bool elevated, bool reparsePoint, uint32_t links, bool atPath) {
+    return elevated && (reparsePoint || links > 1 || !atPath);
 }

@@ -14,12 +14,14 @@ enum class TOutputMode {
 
 enum class TOutputOpening {
     Opened,
-    Refused, // elevated, and the name is a reparse point or a file with other links
+    Refused, // elevated, and the name is a reparse point or a file with other links, or a
+             // folder on its way is a link
     Failed,  // cannot be opened for writing
 };
 
 // Opens (or creates) `path` for writing into `file`. While elevated the name's own link is
-// not followed, and it is checked before anything is cut.
+// not followed, and the file is checked before anything is cut or written; one it created
+// where a link on the way led is removed again.
 TOutputOpening OpenOutputFile(const std::string& path, TOutputMode mode, TFileHandle& file);
 
 // Says why `path` cannot be written for `request`: a refused link where the run's other

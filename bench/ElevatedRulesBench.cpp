@@ -1,7 +1,8 @@
 // What the elevated rules cost, each beside the work it guards, in one run: the scan with
-// the machine's classes read for every registered line against the scan without, the
-// registration of a library with the access lists of its path read against without, and the
-// download's checks and rename through one held handle against the same checks by name.
+// the machine's classes read for every registered line against the scan without, the check of
+// a library's path per handle against the check by name it replaced, the registration of a
+// library held and checked against without, and the download's checks and rename through one
+// held handle against the same checks by name.
 //   elevated_rules_bench.exe <work folder> <rounds>   (KESTROVA_STANDINS: the stand-ins)
 #include "actions/LibraryImage.h"
 #include "inventory/Scan.h"
@@ -10,6 +11,8 @@
 #include "tests/support/WineSupport.h"
 
 #include "bench/BenchClock.h"
+
+#include <aclapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -59,6 +62,9 @@ public:
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& p) override {
         return I.HoldForPlacing(p);
     }
+    std::unique_ptr<THeldFile> HoldForLoading(const std::string& p) override {
+        return I.HoldForLoading(p);
+    }
     bool IsLinked(const std::string& p) override { return I.IsLinked(p); }
     bool OthersCanWrite(const std::string& p) override { return I.OthersCanWrite(p); }
     bool IsProtectedSystemFile(const std::string& p) override { return I.IsProtectedSystemFile(p); }
@@ -68,6 +74,33 @@ public:
 private:
     TPlatform& I;
 };
+
+// The check as it was, kept as the baseline: the owner and access list of the file, its folder
+// and each folder above it read by name (GetNamedSecurityInfoA), which a junction on the way
+// answers with its target's. Only its reads: the verdict costs nothing beside them.
+void CheckByName(const std::string& path) {
+    char buffer[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
+    if (length == 0 || length >= MAX_PATH) return;
+    for (std::string object(buffer, length); !object.empty();) {
+        PSID owner = nullptr;
+        PACL acl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetNamedSecurityInfoA(object.c_str(), SE_FILE_OBJECT,
+                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                  nullptr, &acl, nullptr, &descriptor) == ERROR_SUCCESS) {
+            for (DWORD i = 0; acl != nullptr && i < acl->AceCount; ++i) {
+                void* ace = nullptr;
+                GetAce(acl, i, &ace);
+            }
+            LocalFree(descriptor);
+        }
+        const std::size_t slash = object.find_last_of('\\');
+        if (slash == std::string::npos || slash + 1 >= object.size()) break;
+        object = object.substr(0, slash);
+        if (object.size() == 2 && object[1] == ':') object += '\\';
+    }
+}
 
 double Median(int rounds, const std::function<void()>& work) {
     std::vector<double> times;
@@ -120,12 +153,18 @@ int main(int argc, char** argv) {
     Print("scan, machine's classes read for each registered line", Median(rounds, scan(before)),
           Median(rounds, scan(platform)));
 
-    // A registration: load, DllRegisterServer, unload; and the access lists of its path.
+    // The check of a library's path, per handle (held for its load, its final path, the kind
+    // and lists of each object through its own handle, the profile) against the check by name
+    // it replaced; then a whole registration with it against the registration alone.
     const std::string library = JoinPath(work, "MSINET.OCX");
+    const auto checkByHandle = [&] { platform.HoldForLoading(library)->OthersMayChange(); };
+    Print("check of MSINET.OCX's path, per handle (before: by name)",
+          Median(rounds, [&] { CheckByName(library); }), Median(rounds, checkByHandle));
     const auto registration = [&] { platform.CallLibraryEntry(library, "DllRegisterServer"); };
-    Print("registration of MSINET.OCX, access lists of its path read", Median(rounds, registration),
+    Print("registration of MSINET.OCX, held and checked per handle", Median(rounds, registration),
           Median(rounds, [&] {
-              platform.OthersCanWrite(library);
+              const auto held = platform.HoldForLoading(library);
+              held->OthersMayChange();
               registration();
           }));
     for (const auto& copy : copies)

@@ -84,6 +84,9 @@ public:
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
         return FInner.HoldForPlacing(path);
     }
+    std::unique_ptr<THeldFile> HoldForLoading(const std::string& path) override {
+        return FInner.HoldForLoading(path);
+    }
     bool IsLinked(const std::string& path) override { return FInner.IsLinked(path); }
     bool OthersCanWrite(const std::string& path) override { return FInner.OthersCanWrite(path); }
     bool IsProtectedSystemFile(const std::string& path) override {

@@ -1,6 +1,6 @@
 // A read loop rather than CopyFileExA: the progress and the stop are reported the same way on
-// every Windows, and the new file is created new, never opened through a name someone else
-// planted.
+// every Windows, the source is read only when its name is no link, and the new file is created
+// new, never opened through a name someone else planted.
 #include "platform/FileCopy.h"
 
 #include "platform/Handles.h"
@@ -34,17 +34,25 @@ bool Copy(HANDLE source, HANDLE target, const TPlatform::TCopyProgress& progress
 
 } // namespace
 
-bool CopyFileReporting(const std::string& from, const std::string& to,
-                       const TPlatform::TCopyProgress& progress) {
-    // Whoever writes to the source meanwhile only spoils what the checks of the copy read.
-    TFileHandle source(CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!source) return false;
+TPlatform::TCopyOutcome CopyFileReporting(const std::string& from, const std::string& to,
+                                          const TPlatform::TCopyProgress& progress) {
+    using TOutcome = TPlatform::TCopyOutcome;
+    // Whoever writes to the source meanwhile only spoils what the checks of the copy read. A
+    // name in a folder others can write may be a link to a file only we may read: the name's
+    // own object is opened, and a link is not read at all.
+    TFileHandle source(CreateFileA(
+        from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!source) return TOutcome::Failed;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(source.get(), &info)) return TOutcome::Failed;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1)
+        return TOutcome::Linked;
     TFileHandle target(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!target) return false;
+    if (!target) return TOutcome::Failed;
     const bool copied = Copy(source.get(), target.get(), progress);
     target.reset();
     if (!copied) DeleteFileA(to.c_str());
-    return copied;
+    return copied ? TOutcome::Copied : TOutcome::Failed;
 }

@@ -7,5 +7,5 @@
 #include <string>
 
 // TPlatform::CopyFileReporting on the real file system.
-bool CopyFileReporting(const std::string& from, const std::string& to,
-                       const TPlatform::TCopyProgress& progress);
+TPlatform::TCopyOutcome CopyFileReporting(const std::string& from, const std::string& to,
+                                          const TPlatform::TCopyProgress& progress);

@@ -6,6 +6,7 @@
 #include "platform/Authenticode.h"
 #include "platform/Handles.h"
 #include "platform/LateBound.h"
+#include "platform/PathSecurity.h"
 #include "platform/VersionResource.h"
 
 #include <wincrypt.h>
@@ -48,8 +49,10 @@ struct TIoStatus {
     LONG_PTR Status;
     ULONG_PTR Information;
 };
-constexpr int FILE_RENAME_INFO_CLASS = 3;     // FileRenameInfo
-constexpr ULONG FILE_RENAME_INFORMATION = 10; // FileRenameInformation
+constexpr int FILE_RENAME_INFO_CLASS = 3;          // FileRenameInfo
+constexpr ULONG FILE_RENAME_INFORMATION = 10;      // FileRenameInformation
+constexpr int FILE_DISPOSITION_INFO_CLASS = 4;     // FileDispositionInfo
+constexpr ULONG FILE_DISPOSITION_INFORMATION = 13; // FileDispositionInformation
 using TSetFileInformationByHandle = BOOL WINAPI(HANDLE, int, LPVOID, DWORD);
 using TNtSetInformationFile = LONG NTAPI(HANDLE, TIoStatus*, PVOID, ULONG, ULONG);
 
@@ -92,6 +95,18 @@ bool RenameByHandle(HANDLE file, const std::string& to) {
     TIoStatus status = {};
     return native != nullptr && native(file, &status, info, static_cast<ULONG>(buffer.size()),
                                        FILE_RENAME_INFORMATION) >= 0;
+}
+
+// Sets FileDispositionInfo (FileDispositionInformation on Windows XP) of `file`.
+bool SetDisposition(HANDLE file, BOOLEAN remove) {
+    static auto* byHandle =
+        LateBound<TSetFileInformationByHandle>("kernel32.dll", "SetFileInformationByHandle");
+    if (byHandle != nullptr)
+        return byHandle(file, FILE_DISPOSITION_INFO_CLASS, &remove, sizeof remove) != FALSE;
+    static auto* native = LateBound<TNtSetInformationFile>("ntdll.dll", "NtSetInformationFile");
+    TIoStatus status = {};
+    return native != nullptr &&
+           native(file, &status, &remove, sizeof remove, FILE_DISPOSITION_INFORMATION) >= 0;
 }
 
 // Reads up to `maxBytes` from the start of `file` into `head`; false when a read fails.
@@ -184,6 +199,8 @@ public:
         return true;
     }
 
+    bool OthersMayChange() override { return OthersMayChangeHeld(FFile.get(), FPath); }
+
 private:
     TFileHandle FFile;
     std::string FPath;
@@ -195,22 +212,29 @@ bool IsLinkedFile(const BY_HANDLE_FILE_INFORMATION& info) {
 
 } // namespace
 
-std::unique_ptr<TPlatform::THeldFile> OpenHeldFile(const std::string& path, bool forPlacing) {
+std::unique_ptr<TPlatform::THeldFile> OpenHeldFile(const std::string& path, THold kind) {
     // For placing: no one else may write, rename or delete it; the loader, which opens it for
-    // reading and shares deleting, still can. Otherwise others may read, rename or delete it.
-    const DWORD access = GENERIC_READ | (forPlacing ? DELETE : 0);
-    const DWORD share = FILE_SHARE_READ | (forPlacing ? 0 : FILE_SHARE_DELETE);
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (forPlacing ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    // reading and shares deleting, still can. For loading the same, and its folders cannot be
+    // renamed while it is open. For reading, others may still read, rename or delete it. Read
+    // access brings READ_CONTROL, which the access-list check reads through the handle.
+    const DWORD access = GENERIC_READ | (kind == THold::Placing ? DELETE : 0);
+    const DWORD share = FILE_SHARE_READ | (kind == THold::Reading ? FILE_SHARE_DELETE : 0);
+    const DWORD flags =
+        FILE_ATTRIBUTE_NORMAL | (kind == THold::Reading ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     TFileHandle file(
         CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
     if (!file) return nullptr;
-    if (forPlacing) {
+    if (kind == THold::Placing) {
         BY_HANDLE_FILE_INFORMATION info = {};
         if (!GetFileInformationByHandle(file.get(), &info) || IsLinkedFile(info) ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return nullptr;
     }
     return std::make_unique<THeld>(std::move(file), path);
+}
+
+bool RemoveWhenClosed(HANDLE file) {
+    return SetDisposition(file, TRUE);
 }
 
 bool IsLinkedPath(const std::string& path) {

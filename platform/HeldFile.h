@@ -4,11 +4,24 @@
 
 #include "platform/Platform.h"
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 
-// TPlatform::HoldFile (`forPlacing` false) and TPlatform::HoldForPlacing (true).
-std::unique_ptr<TPlatform::THeldFile> OpenHeldFile(const std::string& path, bool forPlacing);
+// What a file is held for, which decides who else may use it meanwhile.
+enum class THold {
+    Reading, // TPlatform::HoldFile: others may still read, rename or delete it
+    Placing, // TPlatform::HoldForPlacing: checked, renamed, loaded; never a link
+    Loading, // TPlatform::HoldForLoading: checked and loaded; others may only read it
+};
+
+// The file at `path` held as `kind` asks; nullptr when it cannot be.
+std::unique_ptr<TPlatform::THeldFile> OpenHeldFile(const std::string& path, THold kind);
 
 // TPlatform::IsLinked.
 bool IsLinkedPath(const std::string& path);
+
+// Removes the file open as `file` (with DELETE access) once its last handle is closed,
+// whatever its name leads to by then. False when it cannot be marked so.
+bool RemoveWhenClosed(HANDLE file);

@@ -1,9 +1,13 @@
-// GetNamedSecurityInfoA on each object of the path, turned into the rule's terms: the
-// well-known administrators' accounts, the running user, everyone else.
+// Each object on a path read through a handle that does not follow a link (GetSecurityInfo,
+// GetFileInformationByHandle), where the path's own object lies (its final path), and which
+// volume and profile it is in, turned into the rule's terms: the well-known administrators'
+// accounts, the running user, everyone else.
 #include "platform/PathSecurity.h"
 
+#include "platform/FinalPath.h"
 #include "platform/Handles.h"
-#include "platform/WriteRights.h"
+#include "platform/LateBound.h"
+#include "platform/PathTrust.h"
 
 #include <aclapi.h>
 
@@ -65,14 +69,15 @@ TTrustee TrusteeOf(PSID sid) {
     return TTrustee::Other;
 }
 
-TObjectSecurity SecurityOf(const std::string& path) {
+// The owner and access list of the object open as `handle` (with READ_CONTROL).
+TObjectSecurity SecurityOf(HANDLE handle) {
     TObjectSecurity object;
     PSID owner = nullptr;
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoA(const_cast<char*>(path.c_str()), SE_FILE_OBJECT,
-                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                              nullptr, &acl, nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &acl, nullptr, &descriptor) != ERROR_SUCCESS)
         return object;
     object.Readable = true;
     object.Owner = TrusteeOf(owner);
@@ -104,32 +109,111 @@ TObjectSecurity SecurityOf(const std::string& path) {
     return object;
 }
 
-// The folder holding `path` ("C:\a\b" for "C:\a\b\c"), with the root keeping its backslash;
-// empty when `path` is a root already.
-std::string Parent(const std::string& path) {
+// An object of the path for reading its facts only: no data access, so it opens even while
+// someone holds the file unshared; the object itself, never what a link on it leads to.
+TFileHandle OpenObject(const std::string& path) {
+    return TFileHandle(
+        CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// FILE_BASIC_INFO, declared here: the headers declare it only for programs that need Vista.
+struct TBasicInfo {
+    LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime;
+    DWORD FileAttributes;
+};
+constexpr int FILE_BASIC_INFO_CLASS = 0; // FileBasicInfo
+using TGetFileInformationByHandleEx = BOOL WINAPI(HANDLE, int, LPVOID, DWORD);
+
+// The attributes of the object open as `handle`, and nothing more where Windows can say
+// (Vista on): GetFileInformationByHandle asks the volume for its serial number too, which under
+// Wine was most of the time of a whole path's check.
+bool AttributesOf(HANDLE handle, DWORD& attributes) {
+    static auto* basic =
+        LateBound<TGetFileInformationByHandleEx>("kernel32.dll", "GetFileInformationByHandleEx");
+    if (basic != nullptr) {
+        TBasicInfo info = {};
+        if (!basic(handle, FILE_BASIC_INFO_CLASS, &info, sizeof info)) return false;
+        attributes = info.FileAttributes;
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(handle, &info)) return false;
+    attributes = info.dwFileAttributes;
+    return true;
+}
+
+// The object open as `handle`, and its attributes; false when either cannot be read.
+bool ReadObject(HANDLE handle, TPathObject& object, DWORD& attributes) {
+    if (!AttributesOf(handle, attributes)) return false;
+    object.ReparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    object.Security = SecurityOf(handle);
+    return true;
+}
+
+// The folder holding `path` ("C:\a\b" for "C:\a\b\c"), with a root keeping its backslash;
+// empty when `path` is a root already ("C:\", "\\server\share\").
+std::string ParentOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('\\');
     if (slash == std::string::npos || slash + 1 >= path.size()) return {};
-    // "C:\x" gives "C:\"; "\\server\share\x" gives "\\server\share\".
     std::string parent = path.substr(0, slash);
     const bool drive = parent.size() == 2 && parent[1] == ':';
-    const bool share = parent.rfind("\\\\", 0) == 0 && parent.find('\\', 2) != std::string::npos &&
+    const bool share = IsUncPath(parent) && parent.find('\\', 2) != std::string::npos &&
                        parent.find('\\', parent.find('\\', 2) + 1) == std::string::npos;
     if (drive || share) parent += '\\';
     return parent;
 }
 
+// A share, a network drive, or a volume that keeps no access lists (FAT, say), or one whose
+// kind cannot be read.
+bool OnNetworkVolume(const std::string& path) {
+    if (IsUncPath(path)) return true;
+    if (path.size() < 3 || path[1] != ':') return true;
+    const std::string root = path.substr(0, 3);
+    if (GetDriveTypeA(root.c_str()) == DRIVE_REMOTE) return true;
+    DWORD flags = 0;
+    return !GetVolumeInformationA(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+           (flags & FILE_PERSISTENT_ACLS) == 0;
+}
+
+// The facts of `path`, its own object read through `held` when one is given. Gathering stops as
+// soon as the verdict is yes whatever else is read: a share is not even opened.
+TPathFacts FactsOf(const std::string& path, HANDLE held) {
+    TPathFacts facts;
+    const std::string checked = CheckedPathOf(path);
+    if (checked.empty()) return facts;
+    facts.Network = OnNetworkVolume(checked);
+    if (facts.Network) return facts;
+    TFileHandle own;
+    if (held == nullptr) {
+        own = OpenObject(checked);
+        if (!own) return facts;
+        held = own.get();
+    }
+    facts.SamePath = LiesAt(held, checked);
+    facts.InProfile = InProfile(checked);
+    if (!facts.SamePath || facts.InProfile) return facts;
+    TPathObject object;
+    DWORD attributes = 0;
+    if (!ReadObject(held, object, attributes)) return facts;
+    facts.Folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    facts.Objects.push_back(object);
+    for (std::string folder = ParentOf(checked); !folder.empty(); folder = ParentOf(folder)) {
+        const TFileHandle opened = OpenObject(folder);
+        if (!opened || !ReadObject(opened.get(), object, attributes)) return facts;
+        facts.Objects.push_back(object);
+    }
+    facts.Opened = true;
+    return facts;
+}
+
 } // namespace
 
 bool OthersCanWritePath(const std::string& path) {
-    char buffer[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
-    if (length == 0 || length >= MAX_PATH) return true;
-    std::string object(buffer, length);
-    if (OthersMayChange(SecurityOf(object), TPathPart::File)) return true;
-    TPathPart part = TPathPart::Folder;
-    for (object = Parent(object); !object.empty(); object = Parent(object)) {
-        if (OthersMayChange(SecurityOf(object), part)) return true;
-        part = TPathPart::Above;
-    }
-    return false;
+    return OthersMayChangePath(FactsOf(path, nullptr));
+}
+
+bool OthersMayChangeHeld(HANDLE held, const std::string& path) {
+    return OthersMayChangePath(FactsOf(path, held));
 }

@@ -164,6 +164,9 @@ public:
         // handle: it is this file that moves, whatever its old name points at by now. Only
         // for a file held by HoldForPlacing. False, with both files as they were, on failure.
         virtual bool RenameTo(const std::string& /*to*/) { return false; }
+        // TPlatform::OthersCanWrite's rule for the held file, read through this handle: its
+        // final path must be the path it was held by. A platform that cannot tell says true.
+        virtual bool OthersMayChange() { return true; }
     };
     // Holds `path` for reading, reading and deleting shared but not writing; nullptr when it
     // cannot be opened so.
@@ -173,14 +176,21 @@ public:
     // still be loaded from it). Never through a link: nullptr when `path` is a reparse
     // point, has more than one hard link, or cannot be opened so.
     virtual std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) = 0;
+    // Holds the library at `path` for loading it: read access, reading shared only, its own
+    // link not followed. While the holder lives no one writes, renames or deletes the file, nor
+    // renames a folder on its path, so a load that takes `path` meanwhile (in this process or
+    // another) loads this file. nullptr when it cannot be opened so.
+    virtual std::unique_ptr<THeldFile> HoldForLoading(const std::string& path) = 0;
     // True when `path` is a reparse point or a file with more than one hard link (a write
     // or a rename there may reach another file); false for a plain file and for none.
     virtual bool IsLinked(const std::string& path) = 0;
 
     // Whether anyone but administrators, SYSTEM, TrustedInstaller and the running user may
-    // change the file at `path`, its folder, or a folder above it up to the volume's root
-    // (OthersMayChange over each one's owner and access list). True when any of them cannot
-    // be read.
+    // change the file or folder at `path`, or what the path leads to (OthersMayChangePath):
+    // each object from it up to the volume's root opened without following a link and read
+    // through its handle, a link anywhere on the way, a path whose object lies elsewhere (its
+    // final path), a network location, and the running user's profile and temporary folder
+    // all count as yes, as does anything that cannot be read.
     virtual bool OthersCanWrite(const std::string& path) = 0;
 
     // SfcIsFileProtected(nullptr, path): true when Windows Resource Protection guards the
@@ -200,13 +210,17 @@ public:
     // Told the bytes copied so far and the size the source had when it was opened; answers
     // true to stop the copy.
     using TCopyProgress = std::function<bool(uint64_t copied, uint64_t size)>;
-    // Copies the file `from` into `to`, which is created new (a name already there fails the
-    // copy, so a link planted under it is never written through), telling `progress` before
-    // the first block and after each one. True when every byte up to the end of `from` was
-    // copied and no answer said stop; otherwise nothing stays under `to`. A platform that
-    // cannot copy says false.
-    virtual bool CopyFileReporting(const std::string& /*from*/, const std::string& /*to*/,
-                                   const TCopyProgress& /*progress*/) {
-        return false;
+    enum class TCopyOutcome {
+        Copied, // every byte up to the end of `from`, and no answer said stop
+        Failed, // nothing stays under `to`
+        Linked, // `from` is a reparse point or a file with more than one hard link: nothing read
+    };
+    // Copies the file `from`, opened without following a link, into `to`, which is created
+    // new (a name already there fails the copy, so a link planted under it is never written
+    // through), telling `progress` before the first block and after each one. A platform that
+    // cannot copy says Failed.
+    virtual TCopyOutcome CopyFileReporting(const std::string& /*from*/, const std::string& /*to*/,
+                                           const TCopyProgress& /*progress*/) {
+        return TCopyOutcome::Failed;
     }
 };

@@ -187,8 +187,8 @@ public:
         return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     }
 
-    bool CopyFileReporting(const std::string& from, const std::string& to,
-                           const TCopyProgress& progress) override {
+    TCopyOutcome CopyFileReporting(const std::string& from, const std::string& to,
+                                   const TCopyProgress& progress) override {
         return ::CopyFileReporting(from, to, progress);
     }
 
@@ -227,10 +227,13 @@ public:
     }
 
     std::unique_ptr<THeldFile> HoldFile(const std::string& path) override {
-        return OpenHeldFile(path, false);
+        return OpenHeldFile(path, THold::Reading);
     }
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
-        return OpenHeldFile(path, true);
+        return OpenHeldFile(path, THold::Placing);
+    }
+    std::unique_ptr<THeldFile> HoldForLoading(const std::string& path) override {
+        return OpenHeldFile(path, THold::Loading);
     }
     bool IsLinked(const std::string& path) override {
         return IsLinkedPath(path);

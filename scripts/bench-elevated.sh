@@ -4,8 +4,11 @@
 #   scan          start-up's scan with every catalogue library registered (the stand-ins),
 #                 the machine's classes read for each registered line, against the scan as
 #                 an unelevated run makes it
-#   registration  MSINET.OCX loaded, registered and unloaded, with and without reading the
-#                 owner and access list of the file and each folder up its path
+#   check         MSINET.OCX's path checked per handle (held for its load, its final path,
+#                 each object's kind, owner and access list through its own handle up to the
+#                 root, the profile) against the check by name it replaced
+#   registration  MSINET.OCX loaded, registered and unloaded, with and without being held and
+#                 checked per handle first
 #   download      the checks and rename of the largest stand-in (1.5 MB) through one held
 #                 handle (head, version from the held bytes, Authenticode, link check, rename
 #                 by handle), against the same checks by name and a rename by name

@@ -16,9 +16,52 @@ port=${KESTROVA_TEST_PORT:-18731}
 
 bash scripts/setup.sh
 
+summary=()
+failed=0
+# run_ctest NAME ARGS...: ctest with ARGS, its pass/fail/skip counts added to the summary.
+run_ctest() {
+    local name=$1 log status started=$SECONDS
+    shift
+    log=$(mktemp "${TMPDIR:-/tmp}/kestrova-ctest.XXXXXX")
+    set +e
+    # The filter narrows the runs that name no tests of their own.
+    local filter=()
+    case " $* " in
+    *" -R "*) ;;
+    *) [ -n "${KESTROVA_TEST_FILTER:-}" ] && filter=(-R "$KESTROVA_TEST_FILTER") ;;
+    esac
+    ctest --output-on-failure "$@" "${filter[@]}" 2>&1 | tee "$log"
+    status=${PIPESTATUS[0]}
+    set -e
+    local passed notpassed disabled skipped test=' *[0-9]+/[0-9]+ Test +#[0-9]+: '
+    passed=$(grep -cE "^$test.* Passed +[0-9.]+ sec" "$log" || true)
+    disabled=$(grep -cE "^$test.*Not Run \(Disabled\)" "$log" || true)
+    skipped=$(grep -cE "^$test.*Skipped +[0-9.]+ sec" "$log" || true)
+    notpassed=$(grep -cE "^$test" "$log" || true)
+    notpassed=$((notpassed - passed - disabled - skipped))
+    rm -f "$log"
+    if [ "$status" -ne 0 ] && [ "$notpassed" -eq 0 ]; then notpassed=1; fi # ctest itself failed
+    local counts="$passed passed, $notpassed failed, $disabled not run by name"
+    summary+=("$name: $counts, $skipped skipped by the test itself; $((SECONDS - started)) s")
+    [ "$notpassed" -eq 0 ] || failed=1
+}
+
+# The native tests, then the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# (any report fails its test), then every fuzzer for 20 seconds from its seeds.
 cmake --preset native -B "$build/native" >/dev/null
 cmake --build "$build/native" -j 2
-ctest --test-dir "$build/native" --output-on-failure
+run_ctest "native" --test-dir "$build/native" -R .
+cmake --preset native-sanitize -B "$build/native-sanitize" >/dev/null
+cmake --build "$build/native-sanitize" -j 2
+run_ctest "native, under the sanitizers" --test-dir "$build/native-sanitize" -R .
+fuzz_started=$SECONDS
+set +e
+KESTROVA_BUILD_ROOT=$build bash scripts/fuzz.sh 20 | tee "$build/fuzz-summary.txt"
+fuzz_status=${PIPESTATUS[0]}
+set -e
+fuzz_crashes=$(grep -cE ' [1-9][0-9]* crashes| \(exit [1-9]' "$build/fuzz-summary.txt" || true)
+summary+=("fuzzers, 20 s each: $(grep -c ' executions, ' "$build/fuzz-summary.txt" || true) run, $fuzz_crashes crashed; $((SECONDS - fuzz_started)) s")
+[ "$fuzz_status" -eq 0 ] || failed=1
 
 cmake --preset mingw -B "$build/mingw" -DLIBRARY_BASE_URL="https://localhost:$port/libs/" >/dev/null
 cmake --build "$build/mingw" -j 2
@@ -49,36 +92,6 @@ fi
 # have the room they have on a real screen of that scale (on 1024x768 Windows and Wine would
 # cut the window to the screen and move the menu).
 screen=1920x1200
-
-summary=()
-failed=0
-# run_ctest NAME ARGS...: ctest with ARGS, its pass/fail/skip counts added to the summary.
-run_ctest() {
-    local name=$1 log status started=$SECONDS
-    shift
-    log=$(mktemp "${TMPDIR:-/tmp}/kestrova-ctest.XXXXXX")
-    set +e
-    # The filter narrows the runs that name no tests of their own.
-    local filter=()
-    case " $* " in
-    *" -R "*) ;;
-    *) [ -n "${KESTROVA_TEST_FILTER:-}" ] && filter=(-R "$KESTROVA_TEST_FILTER") ;;
-    esac
-    ctest --output-on-failure "$@" "${filter[@]}" 2>&1 | tee "$log"
-    status=${PIPESTATUS[0]}
-    set -e
-    local passed notpassed disabled skipped test=' *[0-9]+/[0-9]+ Test +#[0-9]+: '
-    passed=$(grep -cE "^$test.* Passed +[0-9.]+ sec" "$log" || true)
-    disabled=$(grep -cE "^$test.*Not Run \(Disabled\)" "$log" || true)
-    skipped=$(grep -cE "^$test.*Skipped +[0-9.]+ sec" "$log" || true)
-    notpassed=$(grep -cE "^$test" "$log" || true)
-    notpassed=$((notpassed - passed - disabled - skipped))
-    rm -f "$log"
-    if [ "$status" -ne 0 ] && [ "$notpassed" -eq 0 ]; then notpassed=1; fi # ctest itself failed
-    local counts="$passed passed, $notpassed failed, $disabled not run by name"
-    summary+=("$name: $counts, $skipped skipped by the test itself; $((SECONDS - started)) s")
-    [ "$notpassed" -eq 0 ] || failed=1
-}
 
 # trust_root EXEC ARCH: the signing test root (fixtures/signing) joins the test prefix's
 # trusted roots, which Wine keeps in the prefix's registry, never the host's: the signed

@@ -27,6 +27,7 @@ kestrova_prefix() {
     local dir=$1 arch=$2
     if [ -f "$dir/.kestrova-ready" ]; then
         kestrova_fonts "$dir"
+        kestrova_own_folders "$dir"
         return 0
     fi
     rm -rf "$dir"
@@ -36,6 +37,20 @@ kestrova_prefix() {
     WINEPREFIX=$dir wineserver -w
     touch "$dir/.kestrova-ready"
     kestrova_fonts "$dir"
+    kestrova_own_folders "$dir"
+}
+
+# kestrova_own_folders DIR: the user's Desktop, Documents, Downloads... as folders of the prefix.
+# Wine links them to the Unix home (or its XDG folders), so a test that puts a file in Downloads
+# would put it in the home of whoever runs the tests, and a file there would lie behind a link.
+kestrova_own_folders() {
+    local link
+    for link in "$1"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then
+            rm -f "$link"
+            mkdir -p "$link"
+        fi
+    done
 }
 
 # kestrova_fonts DIR: Wine's own Tahoma and Marlett in the prefix's Fonts folder. This Wine

@@ -1,10 +1,13 @@
 // The credits line at the foot of the window: drawn lime on black, bold and centred by the
-// window itself, and a link that opens the maker's web site.
+// window itself, and a link that opens the maker's web site, never with an elevated run's
+// rights.
 #include "ui/RegLib.h"
 
+#include "platform/WinPlatform.h"
 #include "ui/ControlIds.h"
 #include "ui/Credits.h"
 #include "ui/Layout.h"
+#include "ui/MessageBoxes.h"
 #include "ui/ShellCalls.h"
 
 #include <vector>
@@ -21,5 +24,20 @@ void TfGeneral::DrawCredits(const DRAWITEMSTRUCT& item) {
 }
 
 void TfGeneral::Label3Click() {
-    ShellOpen(FHandle, CREDITS_SITE);
+    const bool elevated = WindowsPlatform().Elevated();
+    bool desktopShellFailed = false;
+    for (;;) {
+        switch (SiteOpening(elevated, desktopShellFailed)) {
+        case TSiteOpening::ShellOpen:
+            ShellOpen(FHandle, CREDITS_SITE);
+            return;
+        case TSiteOpening::DesktopShell:
+            if (OpenAsDesktopUser(CREDITS_SITE)) return;
+            desktopShellFailed = true;
+            break;
+        case TSiteOpening::AddressBox:
+            ShowPlainMessage(std::string(CREDITS_ADDRESS_TEXT) + CREDITS_SITE);
+            return;
+        }
+    }
 }

@@ -146,6 +146,9 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         "/estado /origen libs",
         "/reparar /origen",
         "/reparar /origen libs /origen libs",
+        "/estado \"\"",
+        "/reparar /s /registro \"\"",
+        "/reparar /origen \"\"",
     };
     // A file that cannot be written is found once this Kestrova is the only one.
     const char* const unwritable[] = {
@@ -322,5 +325,29 @@ TEST(CommandLine, AnElevatedRunWritesNoReportOrLogThroughAHardLink) {
             << run.Output;
         EXPECT_EQ(ReadWholeFile(other), "ajeno\r\n") << args;
         DeleteFileA(link.c_str());
+    }
+}
+
+// A report or log in a folder that is a link (a Unix directory link, which Wine follows as
+// Windows follows a junction, and which the file's final path then shows) is refused, and a
+// file the open made where the link led is removed again.
+TEST(CommandLine, AnElevatedRunWritesNoReportOrLogThroughAFolderThatIsALink) {
+    TScopedFolder here, elsewhere;
+    const TNothingToFetch nothing;
+    const TScopedUnixLink link(UnixPathOf(elsewhere.Path()), UnixPathOf(here.Path()) + "/enlace");
+    for (const char* name : {"informe.txt", "reparar.log"}) {
+        const std::string args = std::string(name) == "informe.txt"
+                                     ? "/estado enlace\\informe.txt"
+                                     : "/reparar /s /registro enlace\\reparar.log";
+        const TProcessResult run = RunKestrova(args, here.Path());
+        EXPECT_EQ(run.ExitCode, 2u) << args;
+        EXPECT_NE(run.Output.find("no escribe en enlace\\" + std::string(name) +
+                                  ": es un enlace (un punto de rean"),
+                  std::string::npos)
+            << args << "\n"
+            << run.Output;
+        EXPECT_NE(run.Output.find("o lo es una carpeta de su ruta"), std::string::npos)
+            << run.Output;
+        EXPECT_FALSE(FileExistsAt(elsewhere / name)) << args << ": left where the link led";
     }
 }

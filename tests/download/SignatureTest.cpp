@@ -100,17 +100,30 @@ TEST(WineHeldFile, APlacedFileMovesOnlyThroughItsHandleAndStillLoads) {
     DeleteFileA(placed.c_str());
 }
 
+// Nor copied from a folder (/origen), where whoever made the link chose what an administrator
+// would read.
 TEST(WineHeldFile, ALinkIsNeverHeldForPlacing) {
     TScopedFolder folder;
     const std::string victim = folder / "victim.txt", part = folder / "ZLIB.DLL.part";
+    const std::string copied = folder / "copia";
+    const auto copyFrom = [&](const std::string& from) {
+        const auto outcome = WindowsPlatform().CopyFileReporting(
+            from, copied, [](uint64_t, uint64_t) { return false; });
+        DeleteFileA(copied.c_str());
+        return outcome;
+    };
+    using TCopyOutcome = TPlatform::TCopyOutcome;
     TScopedFileCopy copy(StandInPath("good", "ZLIB.DLL"), victim);
     EXPECT_FALSE(WindowsPlatform().IsLinked(victim));
     EXPECT_FALSE(WindowsPlatform().IsLinked(part)) << "no file is no link";
     EXPECT_TRUE(WindowsPlatform().HoldForPlacing(victim));
+    EXPECT_EQ(copyFrom(victim), TCopyOutcome::Copied);
     ASSERT_TRUE(CreateHardLinkA(part.c_str(), victim.c_str(), nullptr));
     EXPECT_TRUE(WindowsPlatform().IsLinked(part));
     EXPECT_TRUE(WindowsPlatform().IsLinked(victim)) << "both names of a hard link";
     EXPECT_FALSE(WindowsPlatform().HoldForPlacing(part));
+    EXPECT_EQ(copyFrom(part), TCopyOutcome::Linked);
+    EXPECT_FALSE(FileExistsAt(copied)) << "a link was copied";
     ASSERT_TRUE(DeleteFileA(part.c_str()));
     // A symbolic link, where this Windows has the call (Vista on) and makes one (Wine 8 says
     // it did and makes nothing).

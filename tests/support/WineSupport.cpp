@@ -252,12 +252,22 @@ void TScopedRegistryValue::Remove() {
     RegDeleteValueA(key.get(), FName.c_str());
 }
 
-TScopedFolder::TScopedFolder() {
+std::string TemporaryFolder() {
     char temp[MAX_PATH] = {};
     const DWORD length = GetTempPathA(MAX_PATH, temp);
     if (length == 0 || length >= MAX_PATH) Fail("GetTempPathA");
-    std::string base(temp, length);
-    if (!base.empty() && base.back() == '\\') base.pop_back();
+    std::string folder(temp, length);
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+TScopedFolder::TScopedFolder(const std::string& parent) {
+    std::string base = parent;
+    if (base.empty()) {
+        base = SystemDirectory().substr(0, 3) + "kestrova-tests";
+        if (!CreateDirectoryA(base.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            Fail("CreateDirectoryA " + base);
+    }
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = base + "\\kestrova-" + std::to_string(GetCurrentProcessId()) +
@@ -293,6 +303,60 @@ bool RemoveTree(const std::string& folder) {
     }
     return RemoveDirectoryA(folder.c_str()) != 0;
 }
+
+std::string UnixPathOf(const std::string& windowsPath) {
+    using TWineGetUnixFileName = char*(CDECL*)(LPCWSTR);
+    static const auto unixName = reinterpret_cast<TWineGetUnixFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) throw std::runtime_error("not under Wine: no Unix path");
+    const std::wstring wide(windowsPath.begin(), windowsPath.end());
+    char* name = unixName(wide.c_str());
+    if (name == nullptr) throw std::runtime_error("no Unix path for " + windowsPath);
+    const std::string path = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+
+bool RunUnix(const std::string& commandLine, const std::function<bool()>& done) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::string mutableLine = commandLine;
+    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    TFileHandle process(info.hProcess), thread(info.hThread);
+    for (int i = 0; i < 1000; ++i) {
+        if (done()) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+namespace {
+
+// Whether a Unix path is there (Wine's Z: is the Unix root), following links.
+bool UnixPathExists(const std::string& path) {
+    return GetFileAttributesA(WinePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+TScopedUnixLink::TScopedUnixLink(const std::string& target, std::string link)
+    : FLink(std::move(link)) {
+    const std::string folder = FLink.substr(0, FLink.find_last_of('/'));
+    if (!RunUnix("/bin/mkdir -p \"" + folder + "\"", [&] { return UnixPathExists(folder); }) ||
+        !RunUnix("/bin/ln -sfn \"" + target + "\" \"" + FLink + "\"",
+                 [&] { return UnixPathExists(FLink); }))
+        throw std::runtime_error("ln -s " + target + " " + FLink);
+}
+
+TScopedUnixLink::~TScopedUnixLink() {
+    RunUnix("/bin/rm -f \"" + FLink + "\"", [&] { return !UnixPathExists(FLink); });
+}
+
+TScopedShare::TScopedShare(const std::string& folder)
+    : FLink(UnixPathOf(folder), Env("WINEPREFIX") + "/dosdevices/unc/srv/share") {}
 
 TScopedFileCopy::TScopedFileCopy(const std::string& source, std::string destination, bool replace)
     : FPath(std::move(destination)) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,10 +106,13 @@ private:
 // Deletes `key` under HKEY_CLASSES_ROOT in `view` with all its subkeys; false when absent.
 bool DeleteClassesRootTree(const std::string& key, REGSAM view = 0);
 
-// A fresh empty folder under the temporary folder, removed with its contents at scope end.
+// A fresh empty folder, removed with its contents at scope end: under `parent`, or by default
+// in a tests folder at the root of the system drive, outside the running user's profile (an
+// elevated Kestrova asks before it loads anything from the profile, the temporary folder
+// included; TemporaryFolder() gives that one).
 class TScopedFolder {
 public:
-    TScopedFolder();
+    explicit TScopedFolder(const std::string& parent = {});
     ~TScopedFolder();
     TScopedFolder(const TScopedFolder&) = delete;
     TScopedFolder& operator=(const TScopedFolder&) = delete;
@@ -121,6 +125,43 @@ private:
 
 // Removes a folder and everything in it; false when it was not there.
 bool RemoveTree(const std::string& folder);
+
+// The running user's temporary folder, without its closing backslash.
+std::string TemporaryFolder();
+
+// The Unix path of a Windows path (Wine's wine_get_unix_file_name); throws when Wine cannot
+// say.
+std::string UnixPathOf(const std::string& windowsPath);
+
+// Starts the Unix program `commandLine` as Wine starts one, then waits up to 10 s for `done`:
+// Wine gives no handle to wait on for a Unix process, so what it was to do is looked for.
+// False when it could not be started or `done` never came.
+bool RunUnix(const std::string& commandLine, const std::function<bool()>& done);
+
+// A Unix symbolic link `link` (a Unix path, its folder made when missing) to `target` (a Unix
+// path), made by /bin/ln, which Wine starts as it starts a Windows program; removed at scope
+// end. Wine follows one inside a path as Windows follows a junction.
+class TScopedUnixLink {
+public:
+    TScopedUnixLink(const std::string& target, std::string link);
+    ~TScopedUnixLink();
+    TScopedUnixLink(const TScopedUnixLink&) = delete;
+    TScopedUnixLink& operator=(const TScopedUnixLink&) = delete;
+
+private:
+    std::string FLink;
+};
+
+// \\srv\share leading to `folder` for the scope of a test: a link in the prefix's
+// dosdevices/unc/srv/share, which Wine reads for that share.
+class TScopedShare {
+public:
+    explicit TScopedShare(const std::string& folder);
+    static constexpr const char* PATH = "\\\\srv\\share";
+
+private:
+    TScopedUnixLink FLink;
+};
 
 // A file copied to `destination` for the scope of a test and deleted at scope end. A file
 // already at the destination (Wine's own copy in the system folder, say) is refused unless

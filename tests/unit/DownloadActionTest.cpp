@@ -160,6 +160,14 @@ TArrange LockedDuringTransfer(const std::string& file) {
         ui.DuringTransfer = [&p, file] { p.Undeletable.insert(TFakePlatform::Upper(file)); };
     };
 }
+TArrange Elevated() {
+    return [](TFakePlatform& p, TScriptedUi&) { p.ElevatedRun = true; };
+}
+TArrange OthersMayChange(const std::string& path) {
+    return [path](TFakePlatform& p, TScriptedUi&) {
+        p.WritableByOthers.insert(TFakePlatform::Upper(path));
+    };
+}
 TArrange ClosedDuringTransfer() {
     return
         [](TFakePlatform&, TScriptedUi& ui) { ui.DuringTransfer = [&ui] { ui.Closing = true; }; };
@@ -247,6 +255,10 @@ void RunCase(const TCase& c) {
     // The bytes checked are the bytes placed: the arrived file is held through its rename.
     for (bool held : platform.MovedWhileHeld)
         EXPECT_TRUE(held) << c.what << ": renamed after it was let go";
+    // Elevated, nothing is created in a folder others may change, not even a probe.
+    for (const std::string& folder : platform.Probed)
+        EXPECT_FALSE(platform.ElevatedRun && platform.WritableByOthers.count(folder))
+            << c.what << ": probed " << folder;
 }
 
 } // namespace
@@ -319,6 +331,34 @@ TEST(DownloadAction, SystemDirectoryIsTheCurrentDirectory) {
              Then({Ask(file), Ask(file)}, Downloaded(Sys, "ZLIB.DLL")), file),
         Case("Yes is asked once", "ZLIB.DLL", false, {CurrentDir(Sys), Old(file), Answers({true})},
              Then({Ask(file)}, Downloaded(Sys, "ZLIB.DLL")), file),
+    };
+    for (const TCase& c : cases)
+        RunCase(c);
+}
+
+// Elevated, the current folder (the fallback, or the force-here option's) is refused when
+// others may change it: a standard user who holds the system copy open forces the fallback.
+TEST(DownloadAction, ElevatedNeverDownloadsIntoAFolderOthersMayChange) {
+    const std::string sysM = Sys + "\\MSCOMCTL.OCX", curZ = Cur + "\\ZLIB.DLL";
+    const std::string refusedM = Said(OthersFolderRefusal("MSCOMCTL.OCX", Cur));
+    const TCase cases[] = {
+        Case("the system copy held open: refused before any transfer", "MSCOMCTL.OCX", false,
+             {Elevated(), Old(sysM), Locked(sysM), Answers({true}), OthersMayChange(Cur)},
+             {Ask(sysM),
+              Said("La libreria " + sysM +
+                   " no pudo ser eliminada!\n\rSe intentará descargar en la carpeta del programa."),
+              refusedM},
+             ""),
+        Case("the system folder not writable", "MSCOMCTL.OCX", false,
+             {Elevated(), Unwritable(Sys), OthersMayChange(Cur)},
+             {CannotWrite(Sys, true), refusedM}, ""),
+        Case("force-here: refused before asking about the copy there", "ZLIB.DLL", true,
+             {Elevated(), Old(curZ), OthersMayChange(Cur)},
+             {Said(OthersFolderRefusal("ZLIB.DLL", Cur))}, ""),
+        Case("a current folder only administrators may change", "ZLIB.DLL", true, {Elevated()},
+             Downloaded(Cur, "ZLIB.DLL"), curZ),
+        Case("a standard user's run: the folder as always", "ZLIB.DLL", true,
+             {OthersMayChange(Cur)}, Downloaded(Cur, "ZLIB.DLL"), curZ),
     };
     for (const TCase& c : cases)
         RunCase(c);

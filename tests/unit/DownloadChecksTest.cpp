@@ -3,6 +3,7 @@
 // refusal leaves every copy as it was.
 #include "actions/DownloadAction.h"
 #include "actions/OriginChecks.h"
+#include "actions/Repair.h"
 
 #include "FakePlatform.h"
 #include "MinimalImage.h"
@@ -40,7 +41,8 @@ struct TWireUi : TQuietDownloadUi, TLibrarySource {
     bool LibraryUnproven = false;
     std::optional<TVersionParts> Version;
     TSig Sig = TSig::Good;
-    std::string Bytes = NewBytes; // of the library
+    std::string Bytes = NewBytes;  // of the library
+    std::size_t SignatureSize = 0; // a good signature padded to this size; 0: as it is
     std::vector<std::string> Fetched, Messages;
 
     explicit TWireUi(TFakePlatform& p) : P(p) {}
@@ -59,6 +61,7 @@ struct TWireUi : TQuietDownloadUi, TLibrarySource {
         P.Contents[TFakePlatform::Upper(file)] = TFakePlatform::FakeSign(
             Sig == TSig::OtherKey ? "another key" : Key,
             SignedPrefix(Sig == TSig::OtherName ? "mscomctl.ocx" : "msinet.ocx"), Bytes);
+        if (SignatureSize != 0) P.Contents[TFakePlatform::Upper(file)].resize(SignatureSize, ' ');
         return TArrival::Stored;
     }
     std::string FailureMessage(const std::string& name, TArrival arrival) const override {
@@ -81,9 +84,12 @@ struct TCase {
     std::size_t signatureSize = 0;    // a good signature this long; 0: as it comes
     std::set<std::string> TFakePlatform::*plant = nullptr; // Target (or its .part) put in it
     std::string planted = Target;
+    std::string located = {}; // the copy the scan located, elsewhere, when there is one
+    bool notAnImage = false;  // the source said Stored for bytes that are no library image
 };
 
 const std::optional<TVersionParts> None, NoVersion;
+const std::string Located = "C:\\Program Files\\Client\\MSINET.OCX";
 const std::string Unreadable =
     "No se puede leer la copia actual de MSINET.OCX; no se ha reemplazado.";
 const std::string Failed = "Ha ocurrido un error en la descarga de MSINET.OCX.";
@@ -127,6 +133,12 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
          0, &TFakePlatform::Linked},
         {"a .part that is a link", false, false, Required, TSig::Good, Oldest, false, Failed, 0,
          &TFakePlatform::Linked, Target + ".part"},
+        {"a .sig.part that is a link", true, false, Required, TSig::Good, None, false, NoPublisher,
+         0, &TFakePlatform::Linked, Target + ".sig.part"},
+        {"the located copy elsewhere held unshared", false, false, Required, TSig::Good, None,
+         false, Unreadable, 0, &TFakePlatform::Unreadable, Located, Located},
+        {"bytes a source stored as a library that are none", false, false, Required, TSig::Good,
+         None, false, Failed, 0, nullptr, Target, "", true},
     };
 
     for (const TCase& c : cases) {
@@ -136,24 +148,31 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
         ui.LibraryUnproven = c.libraryUnproven;
         ui.Version = c.arrived;
         ui.Sig = c.sig;
-        if (c.signatureSize != 0) // the library's bytes grow the signature to that size
-            ui.Bytes.resize(c.signatureSize -
-                            TFakePlatform::FakeSign(Key, SignedPrefix("MSINET.OCX"), "").size());
+        ui.SignatureSize = c.signatureSize;
         if (c.old) {
             platform.AddFile(Target, c.old);
             platform.Contents[TFakePlatform::Upper(Target)] = OldBytes;
         }
         if (c.oldSigned) platform.SignedBy(Target, "Publisher A");
         if (c.plant) (platform.*c.plant).insert(TFakePlatform::Upper(c.planted));
+        if (c.notAnImage) ui.Bytes = "<html>not found</html>";
         ResetLibraries();
         TLibraryEntry* entry = nullptr;
         for (TLibraryEntry& e : Libraries)
             if (e.Name == "MSINET.OCX") entry = &e;
+        if (!c.located.empty()) {
+            platform.AddFile(c.located, Required);
+            entry->Path = c.located;
+        }
 
         RunDownload(platform, ui, *entry, false, ui, c.withKey ? Key : std::string());
 
-        std::vector<std::string> fetched = {Base + "MSINET.OCX"};
-        if (c.withKey && !c.libraryUnproven) fetched.push_back(Base + "MSINET.OCX.sig");
+        // An unreadable located copy is refused before anything is fetched.
+        std::vector<std::string> fetched;
+        if (c.located.empty() || c.plant != &TFakePlatform::Unreadable)
+            fetched.push_back(Base + "MSINET.OCX");
+        if (!fetched.empty() && c.withKey && !c.libraryUnproven)
+            fetched.push_back(Base + "MSINET.OCX.sig");
         EXPECT_EQ(ui.Fetched, fetched);
         ASSERT_FALSE(ui.Messages.empty());
         if (c.refusal.empty()) {
@@ -173,8 +192,89 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
     }
 }
 
+TEST(DownloadChecks, ARepairSkipsOnlyADownloadOverACopyNewerThanRequired) {
+    const std::string here = "C:\\Program Files\\Client\\MSINET.OCX";
+    const struct {
+        const char* what;
+        std::optional<TVersionParts> system, current; // the copies there; None: no file
+        std::optional<std::string> newer;
+    } cases[] = {
+        {"no copy", None, None, std::nullopt},
+        {"exactly the required version", Required, None, std::nullopt},
+        {"exactly the required version here", Oldest, Required, std::nullopt},
+        {"newer in the system folder", Newer, None, Target + " 6.1.98.17"},
+        {"newer here, older in the system folder", Oldest, Newer, here + " 6.1.98.17"},
+    };
+    ResetLibraries();
+    const TLibraryEntry* entry = nullptr;
+    for (const TLibraryEntry& e : Libraries)
+        if (e.Name == "MSINET.OCX") entry = &e;
+    for (const auto& c : cases) {
+        TFakePlatform platform;
+        if (c.system) platform.AddFile(Target, c.system);
+        if (c.current) platform.AddFile(here, c.current);
+        EXPECT_EQ(NewerCopyOf(platform, *entry), c.newer) << c.what;
+    }
+}
+
 TEST(DownloadChecks, HostsAndSignedNames) {
     EXPECT_EQ(UrlHost("https://localhost:18761/libs/"), "localhost");
     EXPECT_EQ(UrlHost("https://libs.example.org/a/libs/"), "libs.example.org");
     EXPECT_EQ(SignedPrefix("zlib.dll"), std::string("ZLIB.DLL\0", 9));
+}
+
+// Elevated, a copy others may change decides nothing: not the signer the arrival must have,
+// not the version it must reach, not a refusal for being unreadable. A standard user's run
+// keeps every copy's say.
+TEST(DownloadChecks, ElevatedCopiesOthersMayChangeDecideNothing) {
+    enum class TCopy { None, SignedByA, Unreadable, Newer };
+    const std::string notByA = "La librería MSINET.OCX descargada no está firmada por Publisher A "
+                               "como la que ya tiene el equipo. No se ha instalado.";
+    const struct {
+        const char* what;
+        TCopy located, replaced;
+        bool elevated, othersMayChange;
+        std::string refusal; // "": placed
+    } cases[] = {
+        {"a signed copy elsewhere others may change", TCopy::SignedByA, TCopy::None, true, true,
+         ""},
+        {"a signed copy elsewhere only administrators change", TCopy::SignedByA, TCopy::None, true,
+         false, notByA},
+        {"a signed copy elsewhere, a standard user's run", TCopy::SignedByA, TCopy::None, false,
+         true, notByA},
+        {"an unreadable copy elsewhere others may change", TCopy::Unreadable, TCopy::None, true,
+         true, ""},
+        {"a newer copy in place others may change", TCopy::None, TCopy::Newer, true, true, ""},
+        {"a newer copy in place only administrators change", TCopy::None, TCopy::Newer, true, false,
+         Older("6.1.98.16", "6.1.98.17")},
+        {"a signed copy in place others may change", TCopy::None, TCopy::SignedByA, true, true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TFakePlatform platform;
+        platform.ElevatedRun = c.elevated;
+        TWireUi ui(platform);
+        ui.Version = Required;
+        const auto put = [&](const std::string& path, TCopy copy) {
+            if (copy == TCopy::None) return;
+            platform.AddFile(path, copy == TCopy::Newer ? Newer : Required);
+            platform.Contents[TFakePlatform::Upper(path)] = OldBytes;
+            if (copy == TCopy::SignedByA) platform.SignedBy(path, "Publisher A");
+            if (copy == TCopy::Unreadable) platform.Unreadable.insert(TFakePlatform::Upper(path));
+            if (c.othersMayChange) platform.WritableByOthers.insert(TFakePlatform::Upper(path));
+        };
+        put(Located, c.located);
+        put(Target, c.replaced);
+        ResetLibraries();
+        TLibraryEntry* entry = nullptr;
+        for (TLibraryEntry& e : Libraries)
+            if (e.Name == "MSINET.OCX") entry = &e;
+        if (c.located != TCopy::None) entry->Path = Located;
+
+        RunDownload(platform, ui, *entry, false, ui);
+
+        ASSERT_FALSE(ui.Messages.empty());
+        EXPECT_EQ(ui.Messages.front(),
+                  c.refusal.empty() ? "Descargado con exito en " + Target + "." : c.refusal);
+    }
 }

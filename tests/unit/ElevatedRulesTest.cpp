@@ -2,6 +2,7 @@
 // administrator, has no private namespaces and makes no reparse points): where the
 // one-instance mutex lives, what its opening means, and which output files are refused.
 #include "app/ElevatedRules.h"
+#include "ui/Credits.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@ TEST(ElevatedRules, TheInstanceMutexIsOnlyEverAnAdministratorsOwnWhileElevated) 
         {true, true, PrivateNamespace, Created, false, First},
         {true, true, PrivateNamespace, Existed, false, AlreadyRunning},
         {true, true, PrivateNamespace, Denied, false, Blocked},
+        {true, true, PrivateNamespace, Failed, false, Blocked},
         // Elevated on XP: someone made the global name first.
         {true, false, GlobalForAdministrators, Created, false, First},
         {true, false, GlobalForAdministrators, Existed, true, AlreadyRunning},
@@ -53,14 +55,33 @@ TEST(ElevatedRules, AnElevatedRunWritesNoFileThroughALink) {
         bool elevated;
         bool reparsePoint; // a symbolic link or a junction
         uint32_t links;    // hard links of the file, itself included
+        bool atPath;       // its final path is the path asked for: no folder on the way a link
         bool refused;
     };
     const TCase cases[] = {
-        {true, false, 1, false}, {true, true, 1, true},   {true, false, 2, true},
-        {true, true, 3, true},   {false, true, 1, false}, {false, false, 2, false},
+        {true, false, 1, true, false},  {true, true, 1, true, true},
+        {true, false, 2, true, true},   {true, true, 3, true, true},
+        {true, false, 1, false, true},  {false, true, 1, true, false},
+        {false, false, 2, true, false}, {false, false, 1, false, false},
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(RefusesToWrite(c.elevated, c.reparsePoint, c.links), c.refused)
+        EXPECT_EQ(RefusesToWrite(c.elevated, c.reparsePoint, c.links, c.atPath), c.refused)
             << "elevated " << c.elevated << ", reparse point " << c.reparsePoint << ", links "
-            << c.links;
+            << c.links << ", at its path " << c.atPath;
+}
+
+// The browser an elevated run starts would run with the administrator's rights: the desktop's
+// shell opens the site as the signed-in user, and where it cannot, a box shows the address.
+TEST(ElevatedRules, TheSiteNeverOpensWithAnElevatedRunsRights) {
+    using enum TSiteOpening;
+    const struct {
+        bool elevated, desktopShellFailed;
+        TSiteOpening opening;
+    } cases[] = {{false, false, ShellOpen},
+                 {false, true, ShellOpen},
+                 {true, false, DesktopShell},
+                 {true, true, AddressBox}};
+    for (const auto& c : cases)
+        EXPECT_EQ(SiteOpening(c.elevated, c.desktopShellFailed), c.opening)
+            << "elevated " << c.elevated << ", desktop shell failed " << c.desktopShellFailed;
 }

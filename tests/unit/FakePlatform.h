@@ -26,9 +26,10 @@ public:
     // What WinVerifyTrust says per upper-cased path; a file not listed has no signature.
     std::map<std::string, TSignerCheck> Signatures;
     int Held = 0; // files held open right now
-    // Upper-cased, one per holder; and per MoveFileOver, whether its `from` was held then.
+    // Upper-cased, one per holder; and per MoveFileOver, whether its `from` was held then, and
+    // per CallLibraryEntry, whether its library was.
     std::multiset<std::string> HeldPaths;
-    std::vector<bool> MovedWhileHeld;
+    std::vector<bool> MovedWhileHeld, CalledWhileHeld;
     std::set<std::string> Unreadable; // upper-cased: there, but no one can open or read them
     std::set<std::string> Linked;     // upper-cased: reparse points or files with other links
     std::string SystemDir = "C:\\WINDOWS\\system32";
@@ -99,8 +100,10 @@ public:
         Contents.erase(Upper(path));
         return true;
     }
+    std::vector<std::string> Probed; // upper-cased folders a probe file was created in
     bool ProbeCreateFile(const std::string& path) override {
         const std::string folder = Upper(path.substr(0, path.rfind('\\')));
+        Probed.push_back(folder);
         return !HasFile(path) && UnwritableFolders.count(folder) == 0;
     }
     bool CanRemoveFile(const std::string& path) override {
@@ -115,17 +118,18 @@ public:
         Contents.erase(Upper(from));
         return true;
     }
-    // The whole file in one block, told before and after it.
-    bool CopyFileReporting(const std::string& from, const std::string& to,
-                           const TCopyProgress& progress) override {
-        if (!HasFile(from) || HasFile(to)) return false;
+    // The whole file in one block, told before and after it; a Linked source is not read.
+    TCopyOutcome CopyFileReporting(const std::string& from, const std::string& to,
+                                   const TCopyProgress& progress) override {
+        if (!HasFile(from) || HasFile(to)) return TCopyOutcome::Failed;
+        if (IsLinked(from)) return TCopyOutcome::Linked;
         const uint64_t size = Contents[Upper(from)].size();
-        if (progress(0, size)) return false;
+        if (progress(0, size)) return TCopyOutcome::Failed;
         AddFile(to, Files[Upper(from)]);
         Contents[Upper(to)] = Contents[Upper(from)];
-        if (!progress(size, size)) return true;
+        if (!progress(size, size)) return TCopyOutcome::Copied;
         RemoveFile(to);
-        return false;
+        return TCopyOutcome::Failed;
     }
     std::optional<TFileHead> ReadFileHead(const std::string& path, std::size_t maxBytes) override {
         if (!HasFile(path)) return std::nullopt;
@@ -137,6 +141,7 @@ public:
     TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
                                 const TEntryWait& wait = TEntryWait()) override {
         EntryCalls.push_back(library + " " + entry);
+        CalledWhileHeld.push_back(HeldPaths.count(Upper(library)) != 0);
         if (wait.Waiting && wait.Waiting()) return {TEntryCall::TOutcome::Stopped};
         auto it = Entries.find(Upper(library));
         return it == Entries.end() ? TEntryCall{} : it->second;
@@ -165,7 +170,9 @@ public:
             std::optional<TVersionParts> Version() override { return P.ReadFileVersion(Path); }
             bool VerifyDetachedSignature(const std::string& publicKey, const std::string& prefix,
                                          const std::string& signature) override {
-                return signature == FakeSign(publicKey, prefix, P.Contents[Upper(Path)]);
+                // Trailing spaces pad a good signature past any size bound.
+                const std::string sig = signature.substr(0, signature.find_last_not_of(' ') + 1);
+                return sig == FakeSign(publicKey, prefix, P.Contents[Upper(Path)]);
             }
             bool RenameTo(const std::string& to) override {
                 if (!P.MoveFileOver(Path, to)) return false;
@@ -174,6 +181,7 @@ public:
                 P.HeldPaths.insert(Upper(Path));
                 return true;
             }
+            bool OthersMayChange() override { return P.OthersCanWrite(Path); }
         };
         if (!HasFile(path) || Unreadable.count(Upper(path))) return nullptr;
         return std::make_unique<THeld>(*this, path);
@@ -181,9 +189,17 @@ public:
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
         return IsLinked(path) ? nullptr : HoldFile(path);
     }
+    std::set<std::string> Written; // upper-cased: someone writes them now, so none holds them
+    std::unique_ptr<THeldFile> HoldForLoading(const std::string& path) override {
+        return Written.count(Upper(path)) != 0 ? nullptr : HoldFile(path);
+    }
     bool IsLinked(const std::string& path) override { return Linked.count(Upper(path)) != 0; }
-    std::set<std::string> WritableByOthers; // upper-cased paths of libraries others may change
+    // Upper-cased paths of libraries and folders others may change (OthersCanWrite's verdict
+    // as the Windows layer would give it), and every path checked, in order.
+    std::set<std::string> WritableByOthers;
+    std::vector<std::string> OthersChecked;
     bool OthersCanWrite(const std::string& path) override {
+        OthersChecked.push_back(path);
         return WritableByOthers.count(Upper(path)) != 0;
     }
     static constexpr int32_t NO_SIGNATURE = static_cast<int32_t>(0x800B0100);
@@ -203,9 +219,11 @@ public:
     bool SameFile(const std::string& a, const std::string& b) override {
         return HasFile(a) && Upper(a) == Upper(b);
     }
-    // A detached signature is good when it reads FakeSign(key, prefix, file's bytes).
+    // A detached signature is good when it reads FakeSign(key, prefix, file's bytes): a
+    // digest of the bytes, so a signature stays small however large the library is.
     static std::string FakeSign(const std::string& key, const std::string& prefix,
                                 const std::string& bytes) {
-        return "signed by " + key + " over " + prefix + bytes;
+        return "signed by " + key + " over " + prefix + " " +
+               std::to_string(std::hash<std::string>{}(bytes)) + " " + std::to_string(bytes.size());
     }
 };

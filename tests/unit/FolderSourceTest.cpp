@@ -43,11 +43,15 @@ TEST(FolderSource, PlacesOnlyWhatEveryCheckOfADownloadAccepts) {
         TVersionParts version;
         TSig sig;
         bool withKey;
-        std::string box; // the first
+        std::string box;              // the first
+        std::size_t libraryBytes = 0; // the library grown to this size; 0: as it is
+        bool linked = false;          // the folder's NAME is a link (a hard link, say)
     };
     const TVersionParts required{6, 1, 98, 16}, older{6, 1, 98, 15};
     const TCase cases[] = {
         {"signed, as required", true, true, required, TSig::Good, true, placed},
+        {"signed, larger than any .sig may be", true, true, required, TSig::Good, true, placed,
+         5 * 1024},
         {"missing from the folder", false, true, required, TSig::Good, true,
          "La librería MSINET.OCX no está en la carpeta " + Folder + "."},
         {"no .sig beside it", true, true, required, TSig::None, true, unsigned_},
@@ -61,6 +65,9 @@ TEST(FolderSource, PlacesOnlyWhatEveryCheckOfADownloadAccepts) {
          "Ha ocurrido un error en la descarga de MSINET.OCX."},
         {"a build without the publisher's key", true, true, required, TSig::Good, false,
          FOLDER_NEEDS_KEY},
+        {"a link in the folder", true, true, required, TSig::Good, true,
+         "La librería MSINET.OCX de la carpeta " + Folder + " es un enlace; no se ha copiado.", 0,
+         true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -68,11 +75,13 @@ TEST(FolderSource, PlacesOnlyWhatEveryCheckOfADownloadAccepts) {
         p.AddFile(Target, TVersionParts{1, 0, 0, 0});
         p.Contents[TFakePlatform::Upper(Target)] = OldBytes;
         const std::string library = Folder + "\\MSINET.OCX", sig = library + ".sig";
-        const std::string bytes = c.isLibrary ? GoodImage() : "<html>404</html>";
+        std::string bytes = c.isLibrary ? GoodImage() : "<html>404</html>";
+        if (c.libraryBytes != 0) bytes.resize(c.libraryBytes, 'x');
         if (c.inFolder) {
             p.AddFile(library, c.version);
             p.Contents[TFakePlatform::Upper(library)] = bytes;
         }
+        if (c.linked) p.Linked.insert(TFakePlatform::Upper(library));
         if (c.sig != TSig::None) {
             std::string signature = TFakePlatform::FakeSign(
                 c.sig == TSig::OtherKey ? "another key" : Key,

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <string_view>
 
 inline constexpr uint32_t PE_AT = 0x80;
 inline constexpr uint32_t OPTIONAL_AT = PE_AT + 24;
@@ -19,6 +21,21 @@ inline void Put32(std::string& b, uint32_t at, uint32_t v) {
     Put16(b, at, static_cast<uint16_t>(v & 0xFFFF));
     Put16(b, at + 2, static_cast<uint16_t>(v >> 16));
 }
+
+// Bytes in an allocation of exactly their size, for a parser under test: AddressSanitizer
+// then reports a read one byte past them, which a std::string's terminator and spare
+// capacity would hide.
+class TExactBytes {
+public:
+    explicit TExactBytes(std::string_view b) : FBytes(new char[b.size()]), FSize(b.size()) {
+        if (FSize != 0) std::memcpy(FBytes.get(), b.data(), FSize);
+    }
+    operator std::string_view() const { return {FBytes.get(), FSize}; }
+
+private:
+    std::unique_ptr<char[]> FBytes;
+    std::size_t FSize;
+};
 
 // A minimal i386 DLL layout: headers in the first 0x200 bytes, two sections of 0x200.
 inline std::string GoodImage() {

@@ -10,7 +10,9 @@
 
 namespace {
 
-constexpr TVersionParts V(uint16_t a, uint16_t b, uint16_t c, uint16_t d) { return {a, b, c, d}; }
+constexpr TVersionParts V(uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
+    return {a, b, c, d};
+}
 
 std::size_t IndexOf(const char* name) {
     ResetLibraries();
@@ -31,8 +33,8 @@ TEST(Scan, ClassifiesOneEntry) {
         const char* what;
         const char* name;
         void (*arrange)(TFakePlatform&);
-        const char* path;       // expected Path ("" = empty)
-        const char* installed;  // expected InstalledVersion
+        const char* path;      // expected Path ("" = empty)
+        const char* installed; // expected InstalledVersion
         bool registered;
         const char* status;
     };
@@ -117,8 +119,8 @@ TEST(Scan, ClassifiesOneEntry) {
         EXPECT_EQ(e.InstalledVersion.str(), c.installed) << c.what;
         EXPECT_EQ(e.Registered, c.registered) << c.what;
         EXPECT_EQ(lines.at(i), std::string(c.name) + c.status) << c.what;
-        EXPECT_EQ(e.Present, std::string(c.status) == STATUS_OK ||
-                                 std::string(c.status) == STATUS_REGISTER)
+        EXPECT_EQ(e.Present,
+                  std::string(c.status) == STATUS_OK || std::string(c.status) == STATUS_REGISTER)
             << c.what;
     }
 }
@@ -185,7 +187,8 @@ TEST(Scan, ACopyAtOrAboveTheRequiredVersionIsCurrent) {
 TEST(Scan, VersionTextsReadAsFourNumbers) {
     EXPECT_EQ(ParseVersion("6.1.98.16").value().Release, 98);
     EXPECT_EQ(ParseVersion("65535.65535.65535.65535").value_or(TVersionParts{}).Build, 65535);
-    for (const char* bad : {"", "6.1.98", "6.1.98.16.1", "6.1.98.x", "6..98.16", "65536.0.0.0"})
+    for (const char* bad : {"", "6.1.98", "6.1.98.16.1", "6.1.98.x", "6..98.16", "65536.0.0.0",
+                            "4294967296.0.0.0", "6,1,98,16"})
         EXPECT_FALSE(ParseVersion(bad)) << bad;
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -33,6 +34,7 @@ public:
     explicit TRecordingUi(TLog& log) : FLog(log) {}
     std::optional<std::string> Browsed;
     bool Asks = true, Answer = false, Stop = false;
+    std::function<void()> AfterAnswer;
     uint32_t Limit = 0;
     int Running = 0; // registrations shown as running and not yet shown as ended
     uint32_t RegistrationLimit() override { return Limit; }
@@ -41,6 +43,7 @@ public:
     void RegistrationEnded() override { --Running; }
     bool Confirm(const std::string& text) override {
         FLog.push_back("ask " + text);
+        if (AfterAnswer) AfterAnswer();
         return Answer;
     }
     bool AsksUser() override { return Asks; }
@@ -369,8 +372,9 @@ TEST(SelfRegistration, DialogFilter) {
 }
 
 // Elevated, only what administrators registered and no one else can change is loaded without
-// a question: elevated or not × a per-user registration naming another file or the
-// machine's only × others may change the file or not × someone to ask or not.
+// a question, and it is held from its check until its entry returned: elevated or not × a
+// per-user registration naming another file or the machine's only × others may change the
+// file or not × someone to ask or not.
 TEST(SelfRegistration, ElevatedLoadsOnlyWhatAdministratorsControl) {
     const std::string key = "CLSID\\{48E59293-9880-11CF-9754-00AA00C00908}\\InprocServer32";
     const std::string machineFile = "C:\\WINDOWS\\system32\\MSINET.OCX";
@@ -378,8 +382,10 @@ TEST(SelfRegistration, ElevatedLoadsOnlyWhatAdministratorsControl) {
     const std::string ask = "ask " + WritableLocationQuestion(machineFile);
     const struct {
         bool elevated, perUser, writable, asks, answer;
-        std::string path; // the path field after the scan
-        TLog log;         // the registration's questions, calls and messages
+        std::string path;          // the path field after the scan
+        TLog log;                  // the registration's questions, calls and messages
+        bool machineGone = false;  // the machine's registration names a file that is not there
+        bool beingWritten = false; // someone writes the file now: it cannot be held for its load
     } cases[] = {
         {false, false, false, true, false, machineFile, {"call " + machineFile + REG}},
         {false, true, false, true, false, userFile, {"call " + userFile + REG}},
@@ -396,14 +402,19 @@ TEST(SelfRegistration, ElevatedLoadsOnlyWhatAdministratorsControl) {
          true,
          machineFile,
          {"msg " + WritableLocationSkipped(machineFile)}},
+        // The per-user file is never the one; the location search finds the system copy.
+        {true, true, false, true, false, machineFile, {"call " + machineFile + REG}, true},
+        {true, false, false, true, false, machineFile, {ask}, false, true},
+        {false, false, false, true, false, machineFile, {"call " + machineFile + REG}, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "elevated " << c.elevated << ", per-user " << c.perUser
                                         << ", writable " << c.writable << ", asks " << c.asks);
         TMachine machine;
         machine.ElevatedRun = c.elevated;
-        machine.Registry[key] = machineFile;
+        machine.Registry[key] = c.machineGone ? "C:\\Gone\\MSINET.OCX" : machineFile;
         if (c.perUser) machine.UserClasses[key] = userFile;
+        if (c.beingWritten) machine.Written.insert(TFakePlatform::Upper(machineFile));
         for (const std::string& f : {machineFile, userFile}) {
             machine.AddFile(f, TVersionParts{6, 1, 98, 16});
             machine.Set(f, TOutcome::Returned);
@@ -425,6 +436,9 @@ TEST(SelfRegistration, ElevatedLoadsOnlyWhatAdministratorsControl) {
                 l.rfind("msg La librería", 0) == 0)
                 log.push_back(l);
         EXPECT_EQ(log, c.log);
+        if (c.elevated && !c.beingWritten) {
+            EXPECT_EQ(machine.CalledWhileHeld, std::vector<bool>(machine.EntryCalls.size(), true));
+        }
     }
 }
 
@@ -435,8 +449,28 @@ TEST(SelfRegistration, RegisterAllAsksOnceForEveryLibraryOthersMayChange) {
     Libraries[IndexOf("MSINET.OCX")].Path = safe;
     Libraries[IndexOf("MSCOMCTL.OCX")].Path = open1;
     Libraries[IndexOf("COMDLG32.OCX")].Path = open2;
-    for (bool answer : {false, true}) {
-        SCOPED_TRACE(answer);
+    const std::string question =
+        "ask Las librerías siguientes están en carpetas que otros usuarios pueden "
+        "modificar:\n\r" +
+        open1 + "\n\r" + open2 + "\n\r¿Registrarlas con permisos de administrador?";
+    const struct {
+        const char* what;
+        bool answer;
+        bool safeChangesAfterTheQuestion; // others may change it by the time of its load
+        TLog log;                         // in the catalogue's order: MSINET, MSCOMCTL, COMDLG32
+    } cases[] = {
+        {"No", false, false, {question, "call " + safe + REG}},
+        {"Yes",
+         true,
+         false,
+         {question, "call " + safe + REG, "call " + open1 + REG, "call " + open2 + REG}},
+        {"Yes, then another one changed",
+         true,
+         true,
+         {question, "call " + open1 + REG, "call " + open2 + REG}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         TMachine machine;
         machine.ElevatedRun = true;
         for (const std::string& f : {safe, open1, open2}) {
@@ -446,19 +480,14 @@ TEST(SelfRegistration, RegisterAllAsksOnceForEveryLibraryOthersMayChange) {
         for (const std::string& f : {open1, open2})
             machine.WritableByOthers.insert(TFakePlatform::Upper(f));
         TRecordingUi ui(machine.Log);
-        ui.Answer = answer;
+        ui.Answer = c.answer;
+        if (c.safeChangesAfterTheQuestion)
+            ui.AfterAnswer = [&] { machine.WritableByOthers.insert(TFakePlatform::Upper(safe)); };
         RegisterAllLibraries(machine, ui, Libraries);
         TLog log;
         for (const std::string& l : machine.Log)
             if (l.rfind("call ", 0) == 0 || l.rfind("ask ", 0) == 0) log.push_back(l);
-        const std::string question =
-            "ask Las librerías siguientes están en carpetas que otros usuarios pueden "
-            "modificar:\n\r" +
-            open1 + "\n\r" + open2 + "\n\r¿Registrarlas con permisos de administrador?";
-        // The catalogue's order: MSINET.OCX, MSCOMCTL.OCX, COMDLG32.OCX.
-        const TLog expected = answer ? TLog{question, "call " + safe + REG, "call " + open1 + REG,
-                                            "call " + open2 + REG}
-                                     : TLog{question, "call " + safe + REG};
-        EXPECT_EQ(log, expected);
+        EXPECT_EQ(log, c.log);
+        EXPECT_EQ(machine.CalledWhileHeld, std::vector<bool>(machine.EntryCalls.size(), true));
     }
 }

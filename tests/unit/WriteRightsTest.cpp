@@ -12,6 +12,7 @@ using enum TPathPart;
 constexpr uint32_t READ_EXECUTE = 0x001200A9, MODIFY = 0x001301BF, FULL = 0x001F01FF;
 constexpr uint32_t APPEND_DATA = 0x4, WRITE_DATA = 0x2, DELETE_CHILD = 0x40;
 constexpr uint32_t GENERIC_ALL = 0x10000000, GENERIC_WRITE = 0x40000000, WRITE_DAC = 0x40000;
+constexpr uint32_t DELETE = 0x10000, WRITE_OWNER = 0x80000;
 
 TAccessEntry Allow(TTrustee who, uint32_t mask, bool inheritOnly = false) {
     return {true, inheritOnly, mask, who};
@@ -60,6 +61,12 @@ TEST(WriteRights, OthersMayChangeOnlyWhatTheyCanReachOnThePath) {
          Owned(Administrators, {Deny(Other, WRITE_DATA), Allow(Other, WRITE_DATA)}), File, true},
         {"only denied", Owned(Administrators, {Deny(Other, FULL)}), File, false},
         {"generic write on the file", Owned(Administrators, {Allow(Other, GENERIC_WRITE)}), File,
+         true},
+        {"generic write on the library's folder",
+         Owned(Administrators, {Allow(Other, GENERIC_WRITE)}), Folder, true},
+        {"appending to the file", Owned(Administrators, {Allow(Other, APPEND_DATA)}), File, true},
+        {"deleting the file", Owned(Administrators, {Allow(Other, DELETE)}), File, true},
+        {"taking the file's ownership", Owned(Administrators, {Allow(Other, WRITE_OWNER)}), File,
          true},
         {"rewriting the list of a folder above", Owned(Administrators, {Allow(Other, WRITE_DAC)}),
          Above, true},
