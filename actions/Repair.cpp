@@ -52,6 +52,14 @@ public:
     void EnableAfterAction() override { FDisplay.EnableAfterAction(); }
     bool CloseRequested() override { return FDisplay.CloseRequested(); }
     bool StopRequested() override { return FDisplay.StopRequested(); }
+    // A library's registration runs as the display runs it: within its limit, its window
+    // answering and showing what runs.
+    uint32_t RegistrationLimit() override { return FDisplay.RegistrationLimit(); }
+    bool PumpsWindowMessages() override { return FDisplay.PumpsWindowMessages(); }
+    void RegistrationStarted(const std::string& path) override {
+        FDisplay.RegistrationStarted(path);
+    }
+    void RegistrationEnded() override { FDisplay.RegistrationEnded(); }
 
 private:
     TDownloadUi& FDisplay;
@@ -153,6 +161,9 @@ TRepairResult RunRepair(TPlatform& platform, TRepairHost& host, TLibrarySource& 
         const std::string said = user.TakeMessages();
         lines[i] = ScanLibrary(platform, i);
         const bool registered = WordOf(i, lines) == "OK";
+        // A call the user stopped left its line as it was.
+        if (!registered && stopped(Libraries[i].Name.str(), STEP_REGISTER))
+            return TRepairResult::Stopped;
         host.Log({Libraries[i].Name.str(), STEP_REGISTER,
                   registered ? OUTCOME_DONE : OUTCOME_FAILED, registered ? std::string() : said});
     }

@@ -216,6 +216,8 @@ void RegisterAllLibraries(TPlatform& platform, TActionUi& ui, const TLibraryEntr
     std::string report;
     for (std::size_t i = 0; i < LIBRARY_COUNT; ++i) {
         const std::string& path = paths[i];
+        // A stop heard between two calls (the window closed meanwhile) ends the loop too.
+        if (ui.StopRequested()) break;
         bool stopped = false;
         if (!path.empty()) {
             const TLoadCheck check = CheckForLoad(platform, path, nullptr);

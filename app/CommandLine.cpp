@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 
 #include <cctype>
+#include <optional>
 
 namespace {
 
@@ -18,8 +19,26 @@ std::string SwitchName(const std::string& arg) {
     return name;
 }
 
+TCommandLine OnlyMode(TRunMode mode) {
+    TCommandLine request;
+    request.Mode = mode;
+    return request;
+}
+
 TCommandLine Bad() {
-    return {TRunMode::BadUse, {}, false, {}, {}};
+    return OnlyMode(TRunMode::BadUse);
+}
+
+// A count of seconds in /espera's range, written in plain decimal digits; nullopt otherwise.
+std::optional<uint32_t> Seconds(const std::string& text) {
+    if (text.empty() || text.size() > 4) return std::nullopt;
+    uint32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value < MIN_WAIT_SECONDS || value > MAX_WAIT_SECONDS) return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -27,6 +46,7 @@ TCommandLine Bad() {
 const char* const USAGE_TEXT =
     "Uso: Kestrova.exe [/estado [ARCHIVO] | /?]\r\n"
     "     Kestrova.exe /reparar [/s] [/origen CARPETA] [/registro ARCHIVO]\r\n"
+    "                           [/espera SEGUNDOS]\r\n"
     "  (sin opciones)     abre la ventana\r\n"
     "  /estado [ARCHIVO]  escribe el estado de cada librería, separado por tabuladores,\r\n"
     "                     en ARCHIVO, o en la consola, o en Kestrova-estado.txt\r\n"
@@ -35,6 +55,8 @@ const char* const USAGE_TEXT =
     "    /origen CARPETA  toma las librerías y sus firmas (.sig) de CARPETA (una ruta o\r\n"
     "                     \\\\servidor\\recurso\\carpeta) en vez del servidor de librerías\r\n"
     "    /registro ARCHIVO  añade a ARCHIVO una línea por paso\r\n"
+    "    /espera SEGUNDOS   lo más que puede tardar el registro de cada librería, de 1\r\n"
+    "                     a 3600 (60 si no se indica)\r\n"
     "  /?                 muestra este texto\r\n"
     "Códigos de salida: 0 todo OK, 1 alguna librería necesita una acción (/estado),\r\n"
     "2 uso incorrecto (también /origen sin la clave del editor), 3 alguna librería\r\n"
@@ -45,13 +67,14 @@ const char* const USAGE_TEXT =
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return {};
     if (args.size() == 1 && IsSwitch(args[0]) && SwitchName(args[0]) == "?")
-        return {TRunMode::Help, {}, false, {}, {}};
+        return OnlyMode(TRunMode::Help);
     // An empty argument ("") names no file: taken for a name, /registro "" would run with no
     // log at all and /estado "" would write to the console, each reported as done.
     for (const std::string& arg : args)
         if (arg.empty()) return Bad();
     TCommandLine request;
-    bool modeSeen = false, silentSeen = false, logSeen = false, originSeen = false;
+    bool modeSeen = false, silentSeen = false, logSeen = false, originSeen = false,
+         waitSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (!IsSwitch(args[i])) return Bad();
         const std::string name = SwitchName(args[i]);
@@ -72,12 +95,21 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (originSeen || !fileFollows) return Bad();
             originSeen = true;
             request.Origin = args[++i];
+        } else if (name == "espera") {
+            // The number may not start like a switch either: "/espera -5" is bad use.
+            const std::optional<uint32_t> seconds =
+                fileFollows ? Seconds(args[i + 1]) : std::nullopt;
+            if (waitSeen || !seconds) return Bad();
+            waitSeen = true;
+            request.WaitSeconds = *seconds;
+            ++i;
         } else {
             return Bad();
         }
     }
-    // /s, /registro and /origen belong to the repair only.
-    if (!modeSeen || (request.Mode != TRunMode::Repair && (silentSeen || logSeen || originSeen)))
+    // /s, /registro, /origen and /espera belong to the repair only.
+    if (!modeSeen ||
+        (request.Mode != TRunMode::Repair && (silentSeen || logSeen || originSeen || waitSeen)))
         return Bad();
     return request;
 }

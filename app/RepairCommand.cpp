@@ -63,9 +63,10 @@ BOOL WINAPI OnConsoleStop(DWORD) {
 
 // The download's display when there is no window: nothing is shown; Ctrl+C or Ctrl+Break in
 // the console that started the program stops the transfer as the stop button does, at its
-// next progress notification.
+// next progress notification. Each library's registration may take `limitSeconds`.
 class TNoDisplay final : public TDownloadUi, public TProgressView {
 public:
+    explicit TNoDisplay(uint32_t limitSeconds) : FLimit(limitSeconds) {}
     void ShowMessage(const std::string&) override {}
     bool Confirm(const std::string&) override { return false; }
     void PumpMessages() override {}
@@ -78,15 +79,19 @@ public:
     void EnableAfterAction() override {}
     bool CloseRequested() override { return ConsoleStop; }
     bool StopRequested() override { return ConsoleStop; }
+    uint32_t RegistrationLimit() override { return FLimit; }
 
     void SetProgressBar(int, int) override {}
     void ShowDownloadingText(const std::string&) override {}
     void RepaintAndPump() override {}
+
+private:
+    uint32_t FLimit;
 };
 
 class TSilentHost final : public TRepairHost {
 public:
-    explicit TSilentHost(TRepairLog& log) : FLog(log) {}
+    TSilentHost(TRepairLog& log, uint32_t limitSeconds) : FLog(log), FDisplay(limitSeconds) {}
     TDownloadUi& Display() override { return FDisplay; }
     void Log(const TRepairStep& step) override { FLog.Write(step); }
 
@@ -122,7 +127,7 @@ int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
         // A GUI program hears Ctrl+C only in a console it joined.
         AttachConsole(ATTACH_PARENT_PROCESS);
         SetConsoleCtrlHandler(OnConsoleStop, TRUE);
-        TSilentHost host(log);
+        TSilentHost host(log, request.WaitSeconds);
         // One apartment for the whole run, as the window's thread has one: each registration
         // and transfer then only counts one more use of it instead of making and tearing down
         // its own.
@@ -134,5 +139,6 @@ int RunRepairCommand(const TCommandLine& request, HINSTANCE instance) {
     TfGeneral form;
     if (!form.Create(instance)) return EXIT_STILL_NEEDS_ACTION;
     form.Show();
-    return ExitCodeOf(form.Repair(source, [&](const TRepairStep& step) { log.Write(step); }));
+    return ExitCodeOf(form.Repair(
+        source, [&](const TRepairStep& step) { log.Write(step); }, request.WaitSeconds));
 }

@@ -29,5 +29,10 @@ enum TControlId : int {
     IDM_REPARARCARPETA = 2006,
 };
 
+// The controls that start a command, disabled while one runs: the list, "[...]", "Forzar
+// registro", "Registrar" and "Descargar".
+inline constexpr int COMMAND_CONTROLS[5] = {IDC_LLIBRERIAS, IDC_BTNEXTRA, IDC_CMDREREGISTRAR,
+                                            IDC_CMDREGISTRAR, IDC_CMDDESCARGAR};
+
 // The main window's class name, for FindWindow.
 inline constexpr const char* MAIN_WINDOW_CLASS = "TfGeneral";

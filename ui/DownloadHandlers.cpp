@@ -1,7 +1,7 @@
 // The download's handlers: the download button runs the action with the window's download
 // interface, the stop button stops the action, and closing the window during the action
-// stops it as the stop button does and closes once the action has cleaned up (during
-// "Registrar todas", once its loop has ended).
+// stops it as the stop button does and closes once the action has cleaned up (during a
+// registration command, once its running call was stopped and the command ended).
 #include "ui/RegLib.h"
 
 #include "actions/BindStatusCallback.h"
@@ -29,12 +29,14 @@ void TfGeneral::cmdDetenerClick() {
     // Heard by the action at its next step as well as by the running transfer: a stop
     // between two transfers has no transfer to abort.
     if (FDownload) FDownload->RequestStop();
+    // A library's registration running in the helper: the helper is ended.
+    if (FRegistering) FStopRegistration = true;
     if (BindCallback != nullptr) BindCallback->CancelDownload();
     ShowWindow(Control(IDC_CMDDETENER), SW_HIDE);
 }
 
 bool TfGeneral::FormCloseQuery() {
-    if (FRegisteringAll) {
+    if (FRegisteringAll || (FRegistering && !FDownload)) {
         FCloseAfterRegistering = true;
         return false;
     }

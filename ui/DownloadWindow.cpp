@@ -6,8 +6,7 @@
 #include <commctrl.h>
 
 void TDownloadWindow::DisableForAction() {
-    for (int id :
-         {IDC_LLIBRERIAS, IDC_BTNEXTRA, IDC_CMDREREGISTRAR, IDC_CMDREGISTRAR, IDC_CMDDESCARGAR})
+    for (int id : COMMAND_CONTROLS)
         EnableWindow(FForm.Control(id), FALSE);
 }
 

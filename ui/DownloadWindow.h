@@ -36,9 +36,14 @@ public:
     // A repair holds the controls disabled from its first step to its end: the download
     // action's end then leaves them so, and no command starts between two steps.
     void HoldControls() { FHoldControls = true; }
+    // The repair of /reparar bounds each library's registration; the window's own commands
+    // do not.
+    void LimitRegistrations(uint32_t seconds) { FRegistrationLimit = seconds; }
+    uint32_t RegistrationLimit() override { return FRegistrationLimit; }
 
 private:
     bool FStopRequested = false;
     bool FCloseRequested = false;
     bool FHoldControls = false;
+    uint32_t FRegistrationLimit = 0;
 };

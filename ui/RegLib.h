@@ -49,8 +49,19 @@ public:
     // to `log`; its actions' boxes are not shown, one summary box closes it (none when the
     // window was closed). The controls stay disabled until then, and the stop button or
     // closing the window stops it.
-    TRepairResult Repair(TLibrarySource& source,
-                         const std::function<void(const TRepairStep&)>& log);
+    // `limitSeconds`: the most one library's registration may take (0: no limit).
+    TRepairResult Repair(TLibrarySource& source, const std::function<void(const TRepairStep&)>& log,
+                         uint32_t limitSeconds = 0);
+
+    // While a library's registration runs in the helper (RegistrationWindow.cpp): the status
+    // label says so, the command controls are disabled and "Detener" is shown; afterwards
+    // each is as it was.
+    void RegistrationStarted(const std::string& path);
+    void RegistrationEnded();
+    // "Detener" was pressed during the registration, or the window is to close after it.
+    bool RegistrationStopRequested() const { return FStopRegistration || FCloseAfterRegistering; }
+    // The catalogue line a command works on now, selected, with its path in the path field.
+    void ShowWorkingLine(std::size_t index);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -101,6 +112,8 @@ private:
     void cmdDetenerClick();
     void Reparartodo1Click();
     void Reparardesdeunacarpeta1Click();
+    // Runs a registration command; a close asked for meanwhile is carried out after it.
+    template <typename TCommand> void RunRegistrationCommand(TCommand&& command);
     // The menu's repair from `source`; a close asked for meanwhile is carried out after it.
     void RepairFromMenu(TLibrarySource& source);
 
@@ -124,7 +137,17 @@ private:
     bool FClosedDuringRepair = false;
     // "Registrar todas" runs; a close waits for it to end.
     bool FRegisteringAll = false;
+    // A registration command runs; a close stops its call and closes after it.
+    bool FRegistering = false;
     bool FCloseAfterRegistering = false;
+    // "Detener" was pressed during a library's registration.
+    bool FStopRegistration = false;
+    // What RegistrationStarted changed, to be put back by RegistrationEnded.
+    struct TBeforeRegistration {
+        bool Enabled[5] = {};
+        bool LabelShown = false, StopShown = false;
+        std::string Caption;
+    } FBeforeRegistration;
 };
 
 // The one main window of the run.

@@ -23,12 +23,7 @@ public:
 
     TDownloadUi& Display() override { return FDisplay; }
     void Log(const TRepairStep& step) override { FLog(step); }
-    void ShowLine(std::size_t index) override {
-        HWND list = FForm.Control(IDC_LLIBRERIAS);
-        SendMessageA(list, LB_SETCURSEL, index, 0);
-        SetWindowTextA(FForm.Control(IDC_TPATH), Libraries[index].Path.c_str());
-        UpdateWindow(list);
-    }
+    void ShowLine(std::size_t index) override { FForm.ShowWorkingLine(index); }
 
 private:
     TfGeneral& FForm;
@@ -39,8 +34,10 @@ private:
 } // namespace
 
 TRepairResult TfGeneral::Repair(TLibrarySource& source,
-                                const std::function<void(const TRepairStep&)>& log) {
+                                const std::function<void(const TRepairStep&)>& log,
+                                uint32_t limitSeconds) {
     TDownloadWindow display(*this);
+    display.LimitRegistrations(limitSeconds);
     // Known to the close request while the repair and its box run, however they end.
     FDownload = &display;
     struct TRunning {

@@ -1,6 +1,6 @@
 // /reparar on a machine with one line of each kind a repair meets: the log, the exit code,
-// the copies left as they were where the repair must not change them, and a repair stopped
-// from its window.
+// the copies left as they were where the repair must not change them, a repair stopped
+// from its window, and registrations that never return or end their process.
 #include "LibServerControl.h"
 #include "RepairMachine.h"
 
@@ -109,4 +109,36 @@ TEST(Repair, TheStopButtonStopsTheRepairWithExitCodeFour) {
     EXPECT_EQ(ServerRequestCount("CSWSK32.OCX"), 0);
     EXPECT_FALSE(FileExistsAt(JoinPath(SystemDirectory(), "CSWSK32.OCX")));
     ResetServer();
+}
+
+// Beside a good library, one whose registration never returns (and leaves a process of its
+// own), one that ends its process, and one that waits on a box no one answers: the silent
+// repair registers the good one, fails each bad one with its reason, ends by itself with exit
+// code 3, and leaves no process of the run behind. The only bound on time is the outer one.
+TEST(Repair, RegistrationsThatNeverReturnOrEndTheirProcessFailOnlyTheirOwnStep) {
+    TCraftedMachine machine({"MSINET.OCX", "RICHTX32.OCX", "MSCOMCTL.OCX", "MSADODC.OCX"});
+    for (const char* name : {"MSINET.OCX", "RICHTX32.OCX", "MSCOMCTL.OCX", "MSADODC.OCX"})
+        machine.Register(name, "");
+    const std::string hangs = machine.Place("hangs", "MSINET.OCX", machine.Here());
+    const std::string exits = machine.Place("exits", "RICHTX32.OCX", machine.Here());
+    const std::string box = machine.Place("msgbox", "MSCOMCTL.OCX", machine.Here());
+    machine.Place("good", "MSADODC.OCX", machine.Here());
+
+    const TProcessResult run =
+        RunKestrova("/reparar /s /espera 5 /registro reparar.log", machine.Here());
+    EXPECT_EQ(run.ExitCode, 3u);
+    const std::string log = ReadWholeFile(JoinPath(machine.Here(), "reparar.log"));
+    const std::string late = " no ha terminado su registro en 5 segundos; se ha detenido.\r\n";
+    for (const std::string& fields :
+         {std::string("MSADODC.OCX\tregistro\thecho\t\r\n"),
+          "MSINET.OCX\tregistro\tfallido\tLa librería " + hangs + late,
+          "RICHTX32.OCX\tregistro\tfallido\tEl registro de la librería " + exits +
+              " ha terminado el proceso que lo ejecutaba (código 3).\r\n",
+          "MSCOMCTL.OCX\tregistro\tfallido\tLa librería " + box + late,
+          std::string("MSINET.OCX\testado\tREGISTRAR\t")})
+        EXPECT_TRUE(Logged(log, fields)) << fields << "\n" << log;
+    const DWORD child = NotedProcessId(hangs + ".child");
+    EXPECT_NE(child, 0u) << "the library that never returns did not start its process";
+    EXPECT_TRUE(ProcessEnds(child, 10000)) << "what the library started outlived the run";
+    EXPECT_EQ(ProcessesNamed("Kestrova.exe"), std::vector<DWORD>{}) << "a helper outlived the run";
 }

@@ -149,6 +149,15 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         "/estado \"\"",
         "/reparar /s /registro \"\"",
         "/reparar /origen \"\"",
+        "/espera 5",
+        "/estado /espera 5",
+        "/reparar /espera",
+        "/reparar /espera /s",
+        "/reparar /espera 0",
+        "/reparar /espera 3601",
+        "/reparar /espera -5",
+        "/reparar /espera 5s",
+        "/reparar /espera 5 /espera 5",
     };
     // A file that cannot be written is found once this Kestrova is the only one.
     const char* const unwritable[] = {
@@ -173,6 +182,7 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         const TProcessResult run = RunKestrova(args, machine.Here());
         EXPECT_EQ(run.ExitCode, 0u) << args;
         EXPECT_NE(run.Output.find("Uso: Kestrova.exe"), std::string::npos) << args;
+        EXPECT_NE(run.Output.find("/espera SEGUNDOS"), std::string::npos) << args;
     }
 }
 

@@ -24,6 +24,12 @@ bool GivenAsAName(const std::string& value, const std::vector<std::string>& args
     return false;
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -48,6 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!repair && (request.Silent || !request.Log.empty() || !request.Origin.empty()))
         __builtin_trap();
     if (request.Mode != TRunMode::Status && !request.File.empty()) __builtin_trap();
+    // The time limit is always in its range, and only a repair's may differ from the default.
+    if (request.WaitSeconds < MIN_WAIT_SECONDS || request.WaitSeconds > MAX_WAIT_SECONDS ||
+        (!repair && request.WaitSeconds != DEFAULT_WAIT_SECONDS))
+        __builtin_trap();
     for (const std::string* name : {&request.File, &request.Log, &request.Origin})
         if (!name->empty() && !GivenAsAName(*name, args)) __builtin_trap();
     // Every argument of a request was a switch or the name one of them took.
@@ -56,8 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         for (const std::string* name : {&request.File, &request.Log, &request.Origin})
             names += !name->empty();
         std::size_t switches = 0;
-        for (const std::string& a : args)
+        for (const std::string& a : args) {
             switches += LooksLikeASwitch(a);
+            // /espera took the number after it.
+            names += LooksLikeASwitch(a) && Lower(a.substr(1)) == "espera";
+        }
         if (switches + names != args.size()) __builtin_trap();
     }
     return 0;

@@ -2,8 +2,8 @@
 // list shows afterwards, that "Registrar todas" keeps the window busy until it is done, and
 // that a library crashing or overflowing its stack in its entry, even twice, does not take
 // the window down (that registration gives a library OLE is tested on a bare thread, in
-// tests/wine/registration). Also the two message boxes' English titles and buttons in any
-// language.
+// tests/wine/registration), nor one that never returns freeze it. Also the two message
+// boxes' English titles and buttons in any language.
 #include "GuiScenario.h"
 #include "Input.h"
 #include "WindowQuery.h"
@@ -163,19 +163,25 @@ TEST(Registration, RegisterAllReportsEachRegisteredPathOnItsOwnLine) {
 
 TEST(Registration, RegisterAllKeepsTheWindowBusyUntilItsResultIsShown) {
     TScenario machine;
-    const std::string path = machine.PlaceHere("good", "MSWINSCK.OCX");
+    const std::string path = machine.PlaceHere("hangs", "MSWINSCK.OCX");
     machine.Unregistered("MSWINSCK.OCX");
     auto app = machine.Start();
     ASSERT_TRUE(app->SelectLine(IndexOf("MSWINSCK.OCX")));
     ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
     ASSERT_NE(app->OpenMenu(), nullptr);
     ASSERT_TRUE(app->PickMenuItem(TMenuItem::RegisterAll));
-    // Closed while the loop runs: the loop ends and says what it did, then the window closes.
+    // Closed while a library's registration runs: that call is stopped, the loop ends and
+    // says what it did, showing the line it was on, then the window closes.
+    ASSERT_TRUE(
+        WaitUntil([&] { return kestrova_test::NotedProcessId(path + ".child") != 0; }, 60000));
+    EXPECT_EQ(app->Selection(), IndexOf("MSWINSCK.OCX")) << "the line worked on is not shown";
     PostMessageA(app->Main(), WM_CLOSE, 0, 0);
     const auto box = app->WaitForMessageBox(60000);
     ASSERT_TRUE(box) << "no result box; the program is "
                      << (app->Process().Running() ? "still running" : "gone");
-    EXPECT_NE(box->Text.find("\n\r" + path + " registrada."), std::string::npos) << box->Text;
+    EXPECT_NE(box->Text.find("\n\rSe ha detenido el registro de la librería " + path + "."),
+              std::string::npos)
+        << box->Text;
     for (int id : {IDC_LLIBRERIAS, IDC_BTNEXTRA, IDC_CMDREGISTRAR, IDC_CMDREREGISTRAR})
         EXPECT_FALSE(app->IsEnabled(id)) << id << " usable while the window is busy";
     EXPECT_TRUE(PressButton(*box, "OK"));
@@ -227,4 +233,60 @@ TEST(MessageBoxLocale, TitlesAndButtonsStayEnglish) {
     ASSERT_TRUE(refused);
     ExpectPlainBox(*refused, "No es posible descargar la librería!");
     EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_BTNEXTRA); }));
+}
+
+// A library whose registration never returns, and starts a process of its own meanwhile: the
+// window keeps answering and says what runs; "Detener", closing the window, or Kestrova ended
+// from outside ends the call and what it started.
+TEST(Registration, ARegistrationThatNeverReturnsLeavesTheWindowAnsweringUntilItIsStopped) {
+    enum class TEnd { Stop, Close, Kill };
+    for (const TEnd end : {TEnd::Stop, TEnd::Close, TEnd::Kill}) {
+        SCOPED_TRACE(end == TEnd::Stop ? "Detener" : end == TEnd::Close ? "closed" : "ended");
+        TScenario machine;
+        const std::string path = machine.PlaceHere("hangs", "MSINET.OCX");
+        machine.Unregistered("MSINET.OCX");
+        auto app = machine.Start();
+        ASSERT_TRUE(app->SelectLine(IndexOf("MSINET.OCX")));
+        ASSERT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
+        app->Press(IDC_CMDREGISTRAR);
+        const std::string note = path + ".child";
+        ASSERT_TRUE(WaitUntil([&] { return kestrova_test::NotedProcessId(note) != 0; }, 30000));
+        const DWORD child = kestrova_test::NotedProcessId(note);
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutA(app->Main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer),
+                  0)
+            << "the window stopped answering";
+        EXPECT_EQ(app->Text(IDC_LDOWNLOADING), "Registrando MSINET.OCX...");
+        for (int id : COMMAND_CONTROLS)
+            EXPECT_FALSE(app->IsEnabled(id)) << id;
+        ASSERT_TRUE(app->IsShown(IDC_CMDDETENER));
+        ASSERT_TRUE(app->IsEnabled(IDC_CMDDETENER));
+        if (end == TEnd::Stop) {
+            app->Press(IDC_CMDDETENER);
+            const auto box = app->WaitForMessageBox(30000);
+            ASSERT_TRUE(box);
+            ExpectPlainBox(*box, "Se ha detenido el registro de la librería " + path + ".");
+            EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
+            EXPECT_FALSE(app->IsShown(IDC_CMDDETENER));
+            EXPECT_FALSE(app->IsShown(IDC_LDOWNLOADING));
+        } else if (end == TEnd::Close) {
+            // The call is stopped and says so; the window closes once that box is answered.
+            PostMessageA(app->Main(), WM_CLOSE, 0, 0);
+            const auto box = app->WaitForMessageBox(30000);
+            ASSERT_TRUE(box);
+            ExpectPlainBox(*box, "Se ha detenido el registro de la librería " + path + ".");
+            EXPECT_TRUE(WaitUntil([&] { return !app->Process().Running(); }, 30000));
+        } else {
+            // The job Kestrova holds closes with it, and ends everything in it.
+            app->Process().Terminate();
+        }
+        EXPECT_TRUE(kestrova_test::ProcessEnds(child, 30000))
+            << "what the library started lives on";
+        // Only the window's own process may be left, when it was not closed.
+        const std::vector<DWORD> left =
+            end == TEnd::Stop ? std::vector<DWORD>{app->Process().Id()} : std::vector<DWORD>{};
+        EXPECT_TRUE(
+            WaitUntil([&] { return kestrova_test::ProcessesNamed("Kestrova.exe") == left; }, 30000))
+            << "a helper lives on";
+    }
 }

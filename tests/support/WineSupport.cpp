@@ -5,8 +5,12 @@
 #include "platform/GuardedCall.h"
 #include "platform/Handles.h"
 
+#include <tlhelp32.h>
+
 #include <csetjmp>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace kestrova_test {
@@ -502,6 +506,39 @@ TProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {
     }
     GetExitCodeProcess(process.get(), &result.ExitCode);
     return result;
+}
+
+} // namespace kestrova_test
+
+namespace kestrova_test {
+
+DWORD NotedProcessId(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string digits((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    DWORD id = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        id = id * 10 + static_cast<DWORD>(c - '0');
+    }
+    return id;
+}
+
+bool ProcessEnds(DWORD id, DWORD timeoutMs) {
+    TKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    return !process || WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::vector<DWORD> ProcessesNamed(const std::string& exe) {
+    std::vector<DWORD> found;
+    TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return found;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry))
+        if (lstrcmpiA(entry.szExeFile, exe.c_str()) == 0) found.push_back(entry.th32ProcessID);
+    return found;
 }
 
 } // namespace kestrova_test

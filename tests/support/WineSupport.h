@@ -212,4 +212,11 @@ struct TProcessResult {
 };
 TProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs = 60000);
 
+// The process id a stand-in noted in `file` (its NAME.child); 0 when there is none yet.
+DWORD NotedProcessId(const std::string& file);
+// Whether process `id` is gone, or goes within `timeoutMs`.
+bool ProcessEnds(DWORD id, DWORD timeoutMs);
+// The ids of the running processes whose program file is named `exe`, in any case.
+std::vector<DWORD> ProcessesNamed(const std::string& exe);
+
 } // namespace kestrova_test

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <vector>
@@ -191,29 +192,53 @@ TEST(SelfRegistration, RegisterAllReportsACallThatHadToBeEndedAndStopsOnAStop) {
     Libraries[IndexOf("MSINET.OCX")].Path = ends;
     Libraries[IndexOf("RICHTX32.OCX")].Path = stops;
     Libraries[IndexOf("MSCOMCTL.OCX")].Path = after;
-    struct TStoppingOnSecond : TRecordingUi {
-        using TRecordingUi::TRecordingUi;
-        int Asked = 0;
-        bool StopRequested() override { return ++Asked == 2; }
+    const std::string ended = "\n\rEl registro de la librería " + ends +
+                              " ha terminado el proceso que lo ejecutaba (código 3).";
+    using TStopWhen = bool (*)(const TMachine&);
+    const struct {
+        const char* what;
+        TStopWhen stop;
+        TLog calls;
+        std::string report;
+    } rows[] = {
+        {"Detener while the second library's call runs",
+         [](const TMachine& m) { return m.EntryCalls.size() >= 2; },
+         {"call " + ends + REG, "call " + stops + REG},
+         ended + "\n\rSe ha detenido el registro de la librería " + stops + "."},
+        {"the window closed in the pump after the first call",
+         [](const TMachine& m) {
+             const auto call = std::find_if(m.Log.begin(), m.Log.end(), [](const std::string& l) {
+                 return l.rfind("call ", 0) == 0;
+             });
+             return std::find(call, m.Log.end(), "pump") != m.Log.end();
+         },
+         {"call " + ends + REG},
+         ended},
     };
-    TMachine machine;
-    for (const std::string& f : {ends, stops, after}) {
-        machine.AddFile(f, std::nullopt);
-        machine.Set(f, TOutcome::Returned);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TMachine machine;
+        struct TStopping : TRecordingUi {
+            const TMachine& Machine;
+            TStopWhen When;
+            TStopping(TLog& log, const TMachine& machine, TStopWhen when)
+                : TRecordingUi(log), Machine(machine), When(when) {}
+            bool StopRequested() override { return When(Machine); }
+        };
+        for (const std::string& f : {ends, stops, after}) {
+            machine.AddFile(f, std::nullopt);
+            machine.Set(f, TOutcome::Returned);
+        }
+        machine.Entries[TFakePlatform::Upper(ends)] = {TOutcome::Ended, 0, 0, 0, 3};
+        TStopping ui(machine.Log, machine, row.stop);
+        RegisterAllLibraries(machine, ui, Libraries);
+        TLog calls;
+        for (const std::string& line : machine.Log)
+            if (line.rfind("call ", 0) == 0) calls.push_back(line);
+        EXPECT_EQ(calls, row.calls) << "went on after a stop";
+        ASSERT_GE(machine.Log.size(), 2u);
+        EXPECT_EQ(machine.Log[machine.Log.size() - 2], "msg Resultado:\n\r" + row.report);
     }
-    machine.Entries[TFakePlatform::Upper(ends)] = {TOutcome::Ended, 0, 0, 0, 3};
-    TStoppingOnSecond ui(machine.Log);
-    RegisterAllLibraries(machine, ui, Libraries);
-    TLog calls;
-    for (const std::string& line : machine.Log)
-        if (line.rfind("call ", 0) == 0) calls.push_back(line);
-    EXPECT_EQ(calls, (TLog{"call " + ends + REG, "call " + stops + REG})) << "went on after a stop";
-    ASSERT_GE(machine.Log.size(), 2u);
-    EXPECT_EQ(machine.Log[machine.Log.size() - 2],
-              "msg Resultado:\n\r\n\rEl registro de la librería " + ends +
-                  " ha terminado el proceso que lo ejecutaba (código 3).\n\rSe ha detenido el "
-                  "registro de la librería " +
-                  stops + ".");
 }
 
 TEST(SelfRegistration, RegisterPathField) {
