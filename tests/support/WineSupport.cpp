@@ -495,15 +495,28 @@ TProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs) {
     TFileHandle process(info.hProcess), thread(info.hThread);
     writeEnd.reset(); // the child holds the only write end now, so reading ends with it
 
+    // Read only what is there, so that the bound holds for a child that never ends (a read
+    // would wait for it) and a process of its own that kept the pipe does not hold us.
     TProcessResult result;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
-        result.Output.append(chunk, got);
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.get(), 1);
-        throw std::runtime_error("timed out: " + commandLine);
+    const auto drain = [&] {
+        char chunk[4096];
+        DWORD available = 0, got = 0;
+        while (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) &&
+               available > 0 &&
+               ReadFile(readEnd.get(), chunk, available < sizeof(chunk) ? available : sizeof(chunk),
+                        &got, nullptr) &&
+               got > 0)
+            result.Output.append(chunk, got);
+    };
+    const DWORD started = GetTickCount();
+    while (WaitForSingleObject(process.get(), 20) != WAIT_OBJECT_0) {
+        drain();
+        if (GetTickCount() - started >= timeoutMs) {
+            TerminateProcess(process.get(), 1);
+            throw std::runtime_error("timed out: " + commandLine);
+        }
     }
+    drain();
     GetExitCodeProcess(process.get(), &result.ExitCode);
     return result;
 }
