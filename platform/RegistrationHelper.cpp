@@ -45,8 +45,16 @@ std::wstring OwnExecutable() {
     }
 }
 
+// A handle's value in decimal (by hand: std::to_wstring would bring the C library's wide
+// formatted printing, some 20 KB, into the program for this one use).
 std::wstring Decimal(HANDLE handle) {
-    return std::to_wstring(static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(handle)));
+    std::wstring digits;
+    auto value = static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(handle));
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return digits;
 }
 
 // A job that ends its processes when its last handle closes, with no error box for any of
@@ -343,4 +351,8 @@ TPlatform::TEntryCall CallLibraryEntryInHelper(const std::string& library, const
         call.Outcome != TOutcome::NotLoaded)
         RunHelper.reset();
     return call;
+}
+
+void EndRegistrationHelper() {
+    RunHelper.reset();
 }

@@ -5,7 +5,9 @@
 #         version, signer rule), into the system folder, each placed library registered;
 #   hand  the same 29 libraries copied one by one with "copy" into the system folder, then
 #         "regsvr32 /s" of each, from one batch file (no check at all).
-# Before every run of either, the system folder is put back as the prefix had it. Goal: ours at
+#   in process  the same repair by a program built with KESTROVA_IN_PROCESS_BASELINE, each
+#         library's entry called inside it (as before the registration helper).
+# Before every run of any, the system folder is put back as the prefix had it. Goal: ours at
 # most 0.25 times the hand's time (medians).
 #   KESTROVA_HARNESS     the build measured (scripts/bench-env.sh): 32 or 64
 #   KESTROVA_BUILD_ROOT  build root (default: build); KESTROVA_BENCH_RUNS (default: 5)
@@ -24,6 +26,12 @@ cmake --preset "$bench_preset" -B "$keyed" -DKESTROVA_BUILD_TESTS=OFF \
     -DPUBLISHER_KEY="$bench_tree/publisher/publisher.pem" >/dev/null
 cmake --build "$keyed" -j 2 --target Kestrova >/dev/null
 program=$keyed/app/Kestrova.exe
+inprocess=$bench_root/$bench_preset-keyed-inprocess
+cmake --preset "$bench_preset" -B "$inprocess" -DKESTROVA_BUILD_TESTS=OFF \
+    -DKESTROVA_BUILD_BENCHMARKS=OFF -DLIBRARY_BASE_URL="https://localhost:$bench_port/libs/" \
+    -DPUBLISHER_KEY="$bench_tree/publisher/publisher.pem" -DKESTROVA_IN_PROCESS_BASELINE=ON \
+    >/dev/null
+cmake --build "$inprocess" -j 2 --target Kestrova >/dev/null
 
 prefix=$bench_tree/wine/bench-repair
 rm -rf "$prefix" # a fresh registry and system folder
@@ -56,7 +64,7 @@ restore() {
 
 cd "$work/here"
 repair() {
-    "$KESTROVA_WINE" "$program" /reparar /s /origen "$win_folder" /registro "$1" \
+    "$KESTROVA_WINE" "${2:-$program}" /reparar /s /origen "$win_folder" /registro "$1" \
         >/dev/null 2>&1 || true
 }
 
@@ -77,19 +85,26 @@ win_system='C:\windows\system32'
 } | sed 's/$/\r/' >hand.bat
 
 now() { date +%s%N; }
-ours=() hand=()
+ours=() hand=() here=()
 for run in $(seq 1 "$runs"); do
-    # Alternate which goes first, so neither always meets a warm or a cold cache.
-    for turn in 0 1; do
+    # Rotate which goes first, so none always meets a warm or a cold cache.
+    for turn in 0 1 2; do
         restore
         start=$(now)
-        if [ $(((run + turn) % 2)) -eq 0 ]; then
+        case $(((run + turn) % 3)) in
+        0)
             repair "run$run.log"
             ours+=("$((($(now) - start) / 1000000))")
-        else
+            ;;
+        1)
             "$KESTROVA_WINE" cmd /c hand.bat >/dev/null 2>&1 || true
             hand+=("$((($(now) - start) / 1000000))")
-        fi
+            ;;
+        2)
+            repair "inprocess$run.log" "$inprocess/app/Kestrova.exe"
+            here+=("$((($(now) - start) / 1000000))")
+            ;;
+        esac
     done
 done
 restore
@@ -100,8 +115,10 @@ hm=$(median "${hand[@]}")
 refused=$(tr -d '\r' <"run$runs.log" | awk -F'\t' '$3 == "descarga" && $4 != "hecho"' | wc -l)
 echo "== repair from a folder ($runs runs each, alternating; the repair placed ${#placed[@]} of the ${#names[@]}," \
     "the others being Wine's own, which Wine answers for with its own versions)"
-printf '%-26s %12s %12s\n' "$bench_build" "Kestrova" "copy+regsvr32"
-printf '%-26s %12s %12s   ratio %s (goal <= 0.25)\n' "/reparar /s /origen ms" "$om" "$hm" \
-    "$(python3 -c "print(f'{$om/$hm:.3f}')")"
-echo "   Kestrova runs (ms): ${ours[*]}; by hand (ms): ${hand[*]}"
+im=$(median "${here[@]}")
+printf '%-26s %12s %12s %12s\n' "$bench_build" "Kestrova" "copy+regsvr32" "in process"
+printf '%-26s %12s %12s %12s   ratio %s (goal <= 0.25), %s of in process\n' \
+    "/reparar /s /origen ms" "$om" "$hm" "$im" "$(python3 -c "print(f'{$om/$hm:.3f}')")" \
+    "$(python3 -c "print(f'{$om/$im:.2f}')")"
+echo "   Kestrova runs (ms): ${ours[*]}; by hand (ms): ${hand[*]}; in process (ms): ${here[*]}"
 echo "   steps the repair did not finish in its last run: $refused"
