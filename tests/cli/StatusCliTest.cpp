@@ -183,6 +183,18 @@ TEST(CommandLine, BadUseShowsTheUsageWithExitCodeTwoAndWritesNothing) {
         EXPECT_EQ(run.ExitCode, 0u) << args;
         EXPECT_NE(run.Output.find("Uso: Kestrova.exe"), std::string::npos) << args;
         EXPECT_NE(run.Output.find("/espera SEGUNDOS"), std::string::npos) << args;
+        EXPECT_EQ(run.Output.find("registro-"), std::string::npos) << "the helper's switch";
+    }
+}
+
+// The registration helper's switch from anyone but Kestrova itself, with no handles or with
+// handle values it was never handed: nothing is done, exit 1.
+TEST(CommandLine, AHelperStartedByHandDoesNothing) {
+    TScenario machine;
+    for (const char* args : {"/kestrova-registro", "/kestrova-registro 4 8 12 16"}) {
+        const TProcessResult run = RunKestrova(args, machine.Here());
+        EXPECT_EQ(run.ExitCode, 1u) << args;
+        EXPECT_EQ(run.Output, "") << args;
     }
 }
 
