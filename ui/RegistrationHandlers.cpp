@@ -19,6 +19,8 @@ template <typename TCommand> void TfGeneral::RunRegistrationCommand(TCommand&& c
             Form.FCloseAfterRegistering = false;
         }
     } running{*this};
+    // A stop belongs to the command it was pressed in.
+    FStopRegistration = false;
     TRegistrationWindow ui(*this);
     command(ui);
 }

@@ -269,6 +269,19 @@ TEST(Registration, ARegistrationThatNeverReturnsLeavesTheWindowAnsweringUntilItI
             EXPECT_TRUE(WaitUntil([&] { return app->IsEnabled(IDC_CMDREGISTRAR); }));
             EXPECT_FALSE(app->IsShown(IDC_CMDDETENER));
             EXPECT_FALSE(app->IsShown(IDC_LDOWNLOADING));
+            ASSERT_TRUE(kestrova_test::ProcessEnds(child, 30000));
+            // That stop was this command's: "Registrar todas" reaches the library again.
+            DeleteFileA(note.c_str());
+            ASSERT_NE(app->OpenMenu(), nullptr);
+            ASSERT_TRUE(app->PickMenuItem(TMenuItem::RegisterAll));
+            ASSERT_TRUE(WaitUntil([&] { return kestrova_test::NotedProcessId(note) != 0; }, 60000));
+            app->Press(IDC_CMDDETENER);
+            const auto result = app->WaitForMessageBox(30000);
+            ASSERT_TRUE(result);
+            EXPECT_NE(result->Text.find("Se ha detenido el registro de la librería " + path),
+                      std::string::npos)
+                << result->Text;
+            EXPECT_TRUE(PressButton(*result, "OK"));
         } else if (end == TEnd::Close) {
             // The call is stopped and says so; the window closes once that box is answered.
             PostMessageA(app->Main(), WM_CLOSE, 0, 0);
