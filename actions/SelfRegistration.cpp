@@ -96,10 +96,10 @@ std::optional<bool> RegisterChecked(TPlatform& platform, TActionUi& ui, const st
 
 } // namespace
 
-void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path,
+bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path,
                      TPlatform::THeldFile* held) {
     const std::optional<bool> registered = RegisterChecked(platform, ui, path, held);
-    if (!registered) return;
+    if (!registered) return false;
     if (*registered) {
         ui.PumpMessages();
         ui.ShowMessage("Librería " + path + " ha sido registrada con exito.");
@@ -107,6 +107,7 @@ void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path
     } else {
         ui.ShowMessage("No es posible registrar la librería " + path + ".");
     }
+    return *registered;
 }
 
 void ReRegisterSelected(TPlatform& platform, TActionUi& ui, const TLibraryEntry* entries,

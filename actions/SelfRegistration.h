@@ -68,8 +68,9 @@ public:
 
 // cmdRegistrarClick: registers the library at `path` (the path field's text), then says
 // so and rebuilds the list, or says that it could not. `held`: the library as its caller
-// holds it already (a download's placed file), checked through that hold.
-void RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path,
+// holds it already (a download's placed file), checked through that hold. True only when the
+// registration succeeded.
+bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path,
                      TPlatform::THeldFile* held = nullptr);
 // cmdReRegistrarClick: registers the entry of the selected `line` again (nothing without
 // a selection).

@@ -6,6 +6,8 @@
 #include "actions/BindStatusCallback.h"
 #include "actions/DownloadAction.h"
 #include "actions/DownloadFile.h"
+#include "actions/KeptCopy.h"
+#include "inventory/Version.h"
 #include "platform/Handles.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
@@ -169,6 +171,38 @@ TEST_F(ReplaceTest, CopyHeldOpenOrLoadedCannotBeRemoved) {
     }
     EXPECT_TRUE(WindowsPlatform().CanRemoveFile(old->Path()));
     EXPECT_TRUE(FileExistsAt(old->Path())) << "the check must not remove anything";
+}
+
+// A served library whose registration fails never costs the registered copy it replaced:
+// the old bytes are back in place, registered again, and the line reads as before.
+TEST_F(ReplaceTest, AFailedRegistrationPutsTheRegisteredCopyBack) {
+    TScopedCurrentDirectory cd(Here.Path());
+    TLibraryEntry& entry = Entry("MSINET.OCX");
+    const std::size_t line = static_cast<std::size_t>(&entry - Libraries);
+    TScopedClassesRootKey key(WrittenKeyOf(entry));
+    auto old = PlaceStandIn("outdated", "MSINET.OCX", Here.Path());
+    ASSERT_EQ(CallRegistrationEntry(old->Path(), "DllRegisterServer"), S_OK);
+    const std::string before = ReadWholeFile(old->Path());
+    entry.Path = old->Path();
+    const std::string lineBefore = ScanLibrary(WindowsPlatform(), line);
+    // Unregistered by hand, so only a second registration of the old copy brings it back.
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, WrittenKeyOf(entry).c_str()), ERROR_SUCCESS);
+    SetServerMode("MSINET.OCX", "ok", "&source=fails/MSINET.OCX");
+    TRealTransferUi ui;
+    ui.Answers = {true};
+    TLibraryServer server(WindowsPlatform(), LibServerBase());
+    RunDownload(WindowsPlatform(), ui, entry, true, server);
+
+    EXPECT_TRUE(ReadWholeFile(old->Path()) == before) << "the old copy is not back";
+    EXPECT_EQ(ScanLibrary(WindowsPlatform(), line), lineBefore);
+    EXPECT_EQ(ui.Messages,
+              (std::vector<std::string>{
+                  "Descargado con exito en " + old->Path() + ".",
+                  "No es posible registrar la librería " + old->Path() + ".",
+                  RestoredMessage("MSINET.OCX", FormatVersion(*GetFileVersionParts(
+                                                    WindowsPlatform(), old->Path())))}));
+    EXPECT_FALSE(FileExistsAt(KeptNameFor(old->Path()))) << "the kept copy stayed";
+    EXPECT_FALSE(FileExistsAt(old->Path() + ".part")) << "the failed copy stayed";
 }
 
 TEST(IsFolderWritableOnWine, ProbesWithoutLeavingAnything) {
