@@ -201,6 +201,13 @@ TEST_F(ReplaceTest, AFailedRegistrationPutsTheRegisteredCopyBack) {
                   "No es posible registrar la librería " + old->Path() + ".",
                   RestoredMessage("MSINET.OCX", FormatVersion(*GetFileVersionParts(
                                                     WindowsPlatform(), old->Path())))}));
+    // The line reads the same registered or not (the version decides it): the key itself.
+    char registered[MAX_PATH] = {};
+    LONG size = sizeof registered;
+    EXPECT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, WrittenKeyOf(entry).c_str(), registered, &size),
+              ERROR_SUCCESS)
+        << "the old copy was not registered again";
+    EXPECT_EQ(lstrcmpiA(registered, old->Path().c_str()), 0) << registered;
     EXPECT_FALSE(FileExistsAt(KeptNameFor(old->Path()))) << "the kept copy stayed";
     EXPECT_FALSE(FileExistsAt(old->Path() + ".part")) << "the failed copy stayed";
 }
