@@ -212,6 +212,33 @@ TEST_F(ReplaceTest, AFailedRegistrationPutsTheRegisteredCopyBack) {
     EXPECT_FALSE(FileExistsAt(old->Path() + ".part")) << "the failed copy stayed";
 }
 
+// A start after a power cut: the kept copy goes back over a placed copy that is zeros, and is
+// removed beside a whole one, each through its own hold.
+TEST_F(ReplaceTest, AStartSettlesAKeptCopy) {
+    for (const bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "whole" : "zeros");
+        TScopedCurrentDirectory cd(Here.Path());
+        auto placed = PlaceStandIn("good", "MSINET.OCX", Here.Path(), true);
+        const std::string good = ReadWholeFile(placed->Path());
+        if (!whole) {
+            TFileHandle file(CreateFileA(placed->Path().c_str(), GENERIC_WRITE, 0, nullptr,
+                                         TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            const std::string zeros(good.size(), '\0');
+            DWORD written = 0;
+            ASSERT_TRUE(file && WriteFile(file.get(), zeros.data(),
+                                          static_cast<DWORD>(zeros.size()), &written, nullptr));
+        }
+        const std::string kept = KeptNameFor(placed->Path());
+        ASSERT_TRUE(CopyFileA(StandInPath("outdated", "MSINET.OCX").c_str(), kept.c_str(), FALSE));
+
+        RecoverKeptCopies(WindowsPlatform());
+
+        EXPECT_FALSE(FileExistsAt(kept));
+        EXPECT_TRUE(ReadWholeFile(placed->Path()) ==
+                    (whole ? good : ReadWholeFile(StandInPath("outdated", "MSINET.OCX"))));
+    }
+}
+
 TEST(IsFolderWritableOnWine, ProbesWithoutLeavingAnything) {
     TScopedFolder folder;
     EXPECT_TRUE(IsFolderWritable(WindowsPlatform(), folder.Path()));
