@@ -2,9 +2,9 @@
 // only checks that it could be removed, and a new copy takes its place in one rename after
 // it has arrived complete and passed every check of its origin and version, so a failed,
 // stopped or refused transfer changes nothing. The copy replaced is kept aside until the new
-// one is registered, so a failed registration changes nothing either. The user's stop is asked for
-// before each transfer and again just before the rename: a stop heard between two steps, where no
-// transfer is there to abort, changes nothing either.
+// one is registered, so a failed registration changes nothing either. The user's stop is
+// asked for before each transfer and again just before the rename: a stop heard between two
+// steps, where no transfer is there to abort, changes nothing either.
 #include "actions/DownloadAction.h"
 
 #include "actions/KeptCopy.h"
