@@ -1,11 +1,13 @@
 // The download action's steps. Agreeing to replace a copy does not delete it: the action
 // only checks that it could be removed, and a new copy takes its place in one rename after
 // it has arrived complete and passed every check of its origin and version, so a failed,
-// stopped or refused transfer changes nothing. The user's stop is asked for before each
-// transfer and again just before the rename: a stop heard between two steps, where no
-// transfer is there to abort, changes nothing either.
+// stopped or refused transfer changes nothing. The copy replaced is kept aside until the new
+// one is registered, so a failed registration changes nothing either. The user's stop is
+// asked for before each transfer and again just before the rename: a stop heard between two
+// steps, where no transfer is there to abort, changes nothing either.
 #include "actions/DownloadAction.h"
 
+#include "actions/KeptCopy.h"
 #include "actions/OriginChecks.h"
 #include "actions/SelfRegistration.h"
 #include "actions/SignerContinuity.h"
@@ -202,12 +204,18 @@ public:
             return *outcome;
         }
         // The last moment a stop still leaves every copy as it was.
-        const TOutcome outcome = Stopped()                  ? TOutcome::Stopped
-                                 : FHeld->RenameTo(FTarget) ? TOutcome::Placed
-                                                            : TOutcome::Failed;
+        const TOutcome outcome = Stopped() ? TOutcome::Stopped
+                                 : Place() ? TOutcome::Placed
+                                           : TOutcome::Failed;
         if (outcome != TOutcome::Placed) FHeld.reset();
         return outcome;
     }
+
+    // The copy the placed one replaced, set aside until the registration has decided.
+    TKeptCopy& Kept() { return FKept; }
+    // The placed copy gives way to the kept one, and is removed once let go; true when the
+    // kept copy is back in its place.
+    bool PutBack() { return FHeld && FKept.PutBack(*FHeld, TransferFileFor(FTarget)); }
 
     // The refusal's text, after TOutcome::Refused.
     const std::string& Refusal() const { return FRefusal; }
@@ -245,6 +253,23 @@ private:
         return std::nullopt;
     }
 
+    // The held copy put in place, the copy there set aside. Its bytes reach the disk before
+    // any name changes, and the names after the rename: a power cut leaves the old copy, or
+    // the new one whole, under the library's name, and the kept copy beside it.
+    bool Place() {
+        if (!FHeld->Flush() || !FKept.SetAside(FPlatform, FTarget)) return false;
+        if (!FHeld->RenameTo(FTarget)) {
+            FKept.PutBackOver();
+            return false;
+        }
+        FHeld->Flush();
+        if (FHeld->StopWriting()) return true;
+        // No longer held, so not the file checked: the kept copy goes back over it (with none,
+        // the checked copy stays, unregistered).
+        FKept.PutBackOver();
+        return false;
+    }
+
     // Removes what a `file` of ours would be stored under; false when something is left there.
     bool RemoveStale(const std::string& file) {
         return !FPlatform.FileExists(file) || FPlatform.RemoveFile(file);
@@ -266,7 +291,24 @@ private:
     TArrival FArrival = TArrival::Stored;
     std::string FPublisherSignature;
     std::unique_ptr<TPlatform::THeldFile> FHeld;
+    TKeptCopy FKept;
 };
+
+// Once the placed copy's registration failed in any way: the kept copy back in its place and
+// registered again (while elevated, only when no one else may change it), and the user told.
+void PutBackKept(TPlatform& platform, TDownloadUi& ui, TDownloadRun& run, const std::string& name,
+                 const std::string& target) {
+    if (!run.PutBack()) return;
+    TPlatform::THeldFile* kept = run.Kept().Held();
+    if (!platform.Elevated() || !kept->OthersMayChange()) {
+        try {
+            CallServerEntry(platform, target, REGISTER_ENTRY);
+        } catch (const TLibraryFault&) {
+            // The copy that worked is back whatever its entry does now.
+        }
+    }
+    ui.ShowMessage(RestoredMessage(name, run.Kept().Version()));
+}
 
 } // namespace
 
@@ -332,8 +374,21 @@ bool RunDownload(TPlatform& platform, TDownloadUi& ui, TLibraryEntry& entry, boo
         ui.SetPathField(target);
         ui.ShowMessage("Descargado con exito en " + target + ".");
         // Still held by `run`, and checked through that hold: the library loaded is the file
-        // checked.
-        RegisterLibrary(platform, ui, target, run.Held());
+        // checked. A library with nothing to register cannot fail its registration: its
+        // entry's outcome never undoes the replacement.
+        const bool undoable = run.Kept().Kept() && entry.NeedsRegistration();
+        if (!undoable) run.Kept().Discard();
+        bool registered = false;
+        try {
+            registered = RegisterLibrary(platform, ui, target, run.Held());
+        } catch (...) {
+            if (undoable) PutBackKept(platform, ui, run, name, target);
+            throw;
+        }
+        if (undoable && registered)
+            run.Kept().Discard();
+        else if (undoable)
+            PutBackKept(platform, ui, run, name, target);
     } else if (ui.CloseRequested() || outcome == TOutcome::NothingStored) {
         // The window is closing, or the transfer call claimed a file it did not store:
         // no box.

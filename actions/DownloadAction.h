@@ -58,6 +58,9 @@ TImageVerdict VerifyStoredLibrary(TPlatform& platform, const std::string& file,
 // until a new copy has passed every check and replaces it: a server that proved who it is,
 // a complete library image, the publisher's signature (when `publisherKey`, a CryptoAPI
 // PUBLICKEYBLOB, is not empty), no older version, the signer rule, and no stop requested.
+// The copy replaced is kept aside until the new one's registration succeeded; any other
+// outcome puts it back and registers it again (RestoredMessage), unless the entry has
+// nothing to register.
 // A source that needs the publisher's key is refused at once without one (FOLDER_NEEDS_KEY).
 // True when a new copy took its place. The controls come back and the display goes on
 // every way out, also when the library faults in its registration entry (TLibraryFault

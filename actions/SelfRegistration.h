@@ -82,9 +82,9 @@ public:
 // the file checked.
 
 // cmdRegistrarClick: registers the library at `path` (the path field's text), then says
-// so and rebuilds the list, or says that it could not; true when it registered. `held`: the
-// library as its caller holds it already (a download's placed file), checked through that
-// hold.
+// so and rebuilds the list, or says that it could not. `held`: the library as its caller
+// holds it already (a download's placed file), checked through that hold. True only when the
+// registration succeeded.
 bool RegisterLibrary(TPlatform& platform, TActionUi& ui, const std::string& path,
                      TPlatform::THeldFile* held = nullptr);
 // cmdReRegistrarClick: registers the entry of the selected `line` again (nothing without

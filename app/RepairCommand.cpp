@@ -27,9 +27,16 @@ std::string Digits(unsigned value, std::size_t width) {
 }
 
 // The log: opened for appending before anything is done; a new file starts with the UTF-8
-// byte-order mark.
+// byte-order mark; flushed when the run ends.
 class TRepairLog {
 public:
+    TRepairLog() = default;
+    TRepairLog(const TRepairLog&) = delete;
+    TRepairLog& operator=(const TRepairLog&) = delete;
+    // The run's lines reach the disk when the run ends, before a fleet job reads them.
+    ~TRepairLog() {
+        if (FFile) FlushFileBuffers(FFile.get());
+    }
     TOutputOpening Open(const std::string& path) {
         const TOutputOpening opened = OpenOutputFile(path, TOutputMode::Append, FFile);
         if (opened != TOutputOpening::Opened) return opened;

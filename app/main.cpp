@@ -1,7 +1,8 @@
 // The program entry: reads the switches before any window exists, keeps to one running
-// Kestrova per machine, and either does the unattended work or creates the main window,
-// which scans on creation, and runs the message loop until it is closed. Started by itself
-// as a registration helper, it does only that.
+// Kestrova per machine, settles a replacement a power cut interrupted, and either does the
+// unattended work or creates the main window, which scans on creation, and runs the message
+// loop until it is closed. Started by itself as a registration helper, it does only that.
+#include "actions/KeptCopy.h"
 #include "app/CommandLine.h"
 #include "app/ParentOutput.h"
 #include "app/RepairCommand.h"
@@ -9,6 +10,7 @@
 #include "app/Unattended.h"
 #include "platform/RegistrationHelper.h"
 #include "platform/SystemLibraries.h"
+#include "platform/WinPlatform.h"
 #include "ui/MessageLoop.h"
 #include "ui/RegLib.h"
 
@@ -25,6 +27,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const TSingleInstance instanceLock;
     if (!instanceLock.First()) return instanceLock.ReportWhyNot(request);
     if (request.Mode == TRunMode::Status) return RunStatus(request);
+    // A replacement a power cut interrupted is settled before anything is scanned; the status
+    // report only looks, and changes nothing.
+    RecoverKeptCopies(WindowsPlatform());
     if (request.Mode == TRunMode::Repair) return RunRepairCommand(request, instance);
 
     // The manifest's Common Controls 6: buttons, edit fields, list, labels and progress bar

@@ -46,6 +46,10 @@ constexpr TCatalogueRow Catalogue[LIBRARY_COUNT] = {
 
 TLibraryEntry Libraries[LIBRARY_COUNT];
 
+const char* CatalogueName(std::size_t index) {
+    return Catalogue[index].Name;
+}
+
 void ResetLibrary(std::size_t index) {
     Libraries[index] = TLibraryEntry{};
     Libraries[index].Name = Catalogue[index].Name;

@@ -23,6 +23,9 @@ constexpr std::size_t LIBRARY_COUNT = 29;
 
 extern TLibraryEntry Libraries[LIBRARY_COUNT];
 
+// The file name of catalogue entry `index`, whatever the table holds now.
+const char* CatalogueName(std::size_t index);
+
 // Empties all eight fields of every entry, then writes the catalogue columns again.
 void ResetLibraries();
 // The same for entry `index` alone.

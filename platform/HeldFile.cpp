@@ -131,6 +131,12 @@ bool ReadFromStart(HANDLE file, std::size_t maxBytes, TPlatform::TFileHead& head
     return true;
 }
 
+bool IsLinkedFile(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1;
+}
+
+TFileHandle OpenHold(const std::string& path, THold kind);
+
 class THeld final : public TPlatform::THeldFile {
 public:
     THeld(TFileHandle file, std::string path) : FFile(std::move(file)), FPath(std::move(path)) {}
@@ -201,35 +207,62 @@ public:
 
     bool OthersMayChange() override { return OthersMayChangeHeld(FFile.get(), FPath); }
 
+    bool Flush() override { return FlushFileBuffers(FFile.get()) != FALSE; }
+
+    bool StopWriting() override {
+        // A handle's access cannot be lowered, and the loader's own open shares no writing,
+        // so the file is held again by its name. Nothing can take that name meanwhile without
+        // writing to a folder only the same rights could write to; the identity says if it did.
+        BY_HANDLE_FILE_INFORMATION before = {};
+        if (!GetFileInformationByHandle(FFile.get(), &before)) return false;
+        FFile = TFileHandle();
+        FFile = OpenHold(FPath, THold::Keeping);
+        BY_HANDLE_FILE_INFORMATION after = {};
+        if (FFile && GetFileInformationByHandle(FFile.get(), &after) &&
+            after.dwVolumeSerialNumber == before.dwVolumeSerialNumber &&
+            after.nFileIndexHigh == before.nFileIndexHigh &&
+            after.nFileIndexLow == before.nFileIndexLow)
+            return true;
+        FFile = TFileHandle();
+        return false;
+    }
+
+    bool RemoveWhenReleased() override { return FFile && RemoveWhenClosed(FFile.get()); }
+
 private:
     TFileHandle FFile;
     std::string FPath;
 };
 
-bool IsLinkedFile(const BY_HANDLE_FILE_INFORMATION& info) {
-    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || info.nNumberOfLinks > 1;
-}
-
-} // namespace
-
-std::unique_ptr<TPlatform::THeldFile> OpenHeldFile(const std::string& path, THold kind) {
-    // For placing: no one else may write, rename or delete it; the loader, which opens it for
-    // reading and shares deleting, still can. For loading the same, and its folders cannot be
-    // renamed while it is open. For reading, others may still read, rename or delete it. Read
-    // access brings READ_CONTROL, which the access-list check reads through the handle.
-    const DWORD access = GENERIC_READ | (kind == THold::Placing ? DELETE : 0);
+TFileHandle OpenHold(const std::string& path, THold kind) {
+    // For placing: no one else may write, rename or delete it; the hold may write, for the
+    // flush. For keeping the same without writing: the loader, which opens it for reading and
+    // shares deleting, still can. For loading, read only, and its folders cannot be renamed
+    // while it is open. For reading, others may still read, rename or delete it. Read access
+    // brings READ_CONTROL, which the access-list check reads through the handle.
+    const bool moves = kind == THold::Placing || kind == THold::Keeping;
+    const DWORD access =
+        GENERIC_READ | (moves ? DELETE : 0) | (kind == THold::Placing ? FILE_WRITE_DATA : 0);
     const DWORD share = FILE_SHARE_READ | (kind == THold::Reading ? FILE_SHARE_DELETE : 0);
     const DWORD flags =
         FILE_ATTRIBUTE_NORMAL | (kind == THold::Reading ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     TFileHandle file(
         CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
-    if (!file) return nullptr;
-    if (kind == THold::Placing) {
+    if (!file) return file;
+    if (moves) {
         BY_HANDLE_FILE_INFORMATION info = {};
         if (!GetFileInformationByHandle(file.get(), &info) || IsLinkedFile(info) ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            return nullptr;
+            return TFileHandle();
     }
+    return file;
+}
+
+} // namespace
+
+std::unique_ptr<TPlatform::THeldFile> OpenHeldFile(const std::string& path, THold kind) {
+    TFileHandle file = OpenHold(path, kind);
+    if (!file) return nullptr;
     return std::make_unique<THeld>(std::move(file), path);
 }
 

@@ -12,7 +12,8 @@
 // What a file is held for, which decides who else may use it meanwhile.
 enum class THold {
     Reading, // TPlatform::HoldFile: others may still read, rename or delete it
-    Placing, // TPlatform::HoldForPlacing: checked, renamed, loaded; never a link
+    Placing, // TPlatform::HoldForPlacing: checked, flushed, renamed; never a link
+    Keeping, // TPlatform::HoldForKeeping, and a placed file once flushed: renamed, loaded
     Loading, // TPlatform::HoldForLoading: checked and loaded; others may only read it
 };
 

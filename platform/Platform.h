@@ -167,15 +167,32 @@ public:
         // TPlatform::OthersCanWrite's rule for the held file, read through this handle: its
         // final path must be the path it was held by. A platform that cannot tell says true.
         virtual bool OthersMayChange() { return true; }
+        // FlushFileBuffers on the held handle: the file's bytes and its name as they are now
+        // reach the disk before this returns. Only for a file held by HoldForPlacing, whose
+        // hold may write. False when the flush failed.
+        virtual bool Flush() { return false; }
+        // Ends the write access a flush needed (a library is not loaded from a file someone
+        // holds for writing) and holds the same file as HoldForKeeping does: true when the
+        // file held again by its name is still this one. False, and nothing held, otherwise.
+        virtual bool StopWriting() { return false; }
+        // Removes the held file when the hold ends, whatever its name is by then. Only for a
+        // file held with delete access. False when it cannot be marked so.
+        virtual bool RemoveWhenReleased() { return false; }
     };
     // Holds `path` for reading, reading and deleting shared but not writing; nullptr when it
     // cannot be opened so.
     virtual std::unique_ptr<THeldFile> HoldFile(const std::string& path) = 0;
-    // Holds `path` for checking and placing: read and delete access, reading shared only,
-    // so no one writes, renames or deletes it until the owner lets go (while a library can
-    // still be loaded from it). Never through a link: nullptr when `path` is a reparse
-    // point, has more than one hard link, or cannot be opened so.
+    // Holds `path` for checking, flushing and placing: read, write and delete access, reading
+    // shared only, so no one else writes, renames or deletes it until the owner lets go
+    // (StopWriting then lets a library be loaded from it). Never through a link: nullptr when
+    // `path` is a reparse point, has more than one hard link, or cannot be opened so.
     virtual std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) = 0;
+    // Holds `path` as a replacement keeps the copy it replaces: read and delete access,
+    // reading shared only (a library may be loaded from it, and it may be renamed back through
+    // the hold), never through a link. nullptr when it cannot be held so.
+    virtual std::unique_ptr<THeldFile> HoldForKeeping(const std::string& /*path*/) {
+        return nullptr;
+    }
     // Holds the library at `path` for loading it: read access, reading shared only, its own
     // link not followed. While the holder lives no one writes, renames or deletes the file, nor
     // renames a folder on its path, so a load that takes `path` meanwhile (in this process or

@@ -232,6 +232,9 @@ public:
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
         return OpenHeldFile(path, THold::Placing);
     }
+    std::unique_ptr<THeldFile> HoldForKeeping(const std::string& path) override {
+        return OpenHeldFile(path, THold::Keeping);
+    }
     std::unique_ptr<THeldFile> HoldForLoading(const std::string& path) override {
         return OpenHeldFile(path, THold::Loading);
     }

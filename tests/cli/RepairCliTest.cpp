@@ -142,3 +142,32 @@ TEST(Repair, RegistrationsThatNeverReturnOrEndTheirProcessFailOnlyTheirOwnStep) 
     EXPECT_TRUE(ProcessEnds(child, 10000)) << "what the library started outlived the run";
     EXPECT_EQ(ProcessesNamed("Kestrova.exe"), std::vector<DWORD>{}) << "a helper outlived the run";
 }
+
+// A repair whose download replaces a copy and then fails its registration logs the step as
+// failed with the reason, and leaves the old copy in place, registered again.
+TEST(Repair, AFailedRegistrationLeavesTheOldCopyRegistered) {
+    TCraftedMachine machine({"MSCOMCTL.OCX"});
+    const std::string old = machine.Place("outdated", "MSCOMCTL.OCX", SystemDirectory());
+    machine.Register("MSCOMCTL.OCX", ""); // only the repair's own registrations fill it
+    ResetServer();
+    SetServerMode("MSCOMCTL.OCX", "ok", "&source=fails/MSCOMCTL.OCX");
+
+    const TProcessResult run = RunKestrova("/reparar /s /registro reparar.log", machine.Here());
+    ResetServer();
+    EXPECT_EQ(run.ExitCode, 3u);
+    const std::string log = ReadWholeFile(JoinPath(machine.Here(), "reparar.log"));
+    EXPECT_TRUE(Logged(log, "MSCOMCTL.OCX\tdescarga\tfallido\t")) << log;
+    EXPECT_NE(log.find(Utf8("La librería MSCOMCTL.OCX descargada no se ha podido registrar; se "
+                            "ha vuelto a poner la copia anterior (versión 6.1.98.33).")),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(ReadWholeFile(old), ReadWholeFile(StandInPath("outdated", "MSCOMCTL.OCX")));
+    EXPECT_FALSE(FileExistsAt(old + ".kestrova-anterior"));
+    char registered[MAX_PATH] = {};
+    LONG size = sizeof registered;
+    ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, RegistrationKey("MSCOMCTL.OCX").c_str(), registered,
+                             &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(lstrcmpiA(registered, old.c_str()), 0)
+        << registered << ": the old copy was not registered again";
+}

@@ -6,6 +6,8 @@
 #include "actions/BindStatusCallback.h"
 #include "actions/DownloadAction.h"
 #include "actions/DownloadFile.h"
+#include "actions/KeptCopy.h"
+#include "inventory/Version.h"
 #include "platform/Handles.h"
 #include "platform/WinPlatform.h"
 #include "tests/support/WineSupport.h"
@@ -169,6 +171,72 @@ TEST_F(ReplaceTest, CopyHeldOpenOrLoadedCannotBeRemoved) {
     }
     EXPECT_TRUE(WindowsPlatform().CanRemoveFile(old->Path()));
     EXPECT_TRUE(FileExistsAt(old->Path())) << "the check must not remove anything";
+}
+
+// A served library whose registration fails never costs the registered copy it replaced:
+// the old bytes are back in place, registered again, and the line reads as before.
+TEST_F(ReplaceTest, AFailedRegistrationPutsTheRegisteredCopyBack) {
+    TScopedCurrentDirectory cd(Here.Path());
+    TLibraryEntry& entry = Entry("MSINET.OCX");
+    const std::size_t line = static_cast<std::size_t>(&entry - Libraries);
+    TScopedClassesRootKey key(WrittenKeyOf(entry));
+    auto old = PlaceStandIn("outdated", "MSINET.OCX", Here.Path());
+    ASSERT_EQ(CallRegistrationEntry(old->Path(), "DllRegisterServer"), S_OK);
+    const std::string before = ReadWholeFile(old->Path());
+    entry.Path = old->Path();
+    const std::string lineBefore = ScanLibrary(WindowsPlatform(), line);
+    // Unregistered by hand, so only a second registration of the old copy brings it back.
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, WrittenKeyOf(entry).c_str()), ERROR_SUCCESS);
+    SetServerMode("MSINET.OCX", "ok", "&source=fails/MSINET.OCX");
+    TRealTransferUi ui;
+    ui.Answers = {true};
+    TLibraryServer server(WindowsPlatform(), LibServerBase());
+    RunDownload(WindowsPlatform(), ui, entry, true, server);
+
+    EXPECT_TRUE(ReadWholeFile(old->Path()) == before) << "the old copy is not back";
+    EXPECT_EQ(ScanLibrary(WindowsPlatform(), line), lineBefore);
+    EXPECT_EQ(ui.Messages,
+              (std::vector<std::string>{
+                  "Descargado con exito en " + old->Path() + ".",
+                  "No es posible registrar la librería " + old->Path() + ".",
+                  RestoredMessage("MSINET.OCX", FormatVersion(*GetFileVersionParts(
+                                                    WindowsPlatform(), old->Path())))}));
+    // The line reads the same registered or not (the version decides it): the key itself.
+    char registered[MAX_PATH] = {};
+    LONG size = sizeof registered;
+    EXPECT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, WrittenKeyOf(entry).c_str(), registered, &size),
+              ERROR_SUCCESS)
+        << "the old copy was not registered again";
+    EXPECT_EQ(lstrcmpiA(registered, old->Path().c_str()), 0) << registered;
+    EXPECT_FALSE(FileExistsAt(KeptNameFor(old->Path()))) << "the kept copy stayed";
+    EXPECT_FALSE(FileExistsAt(old->Path() + ".part")) << "the failed copy stayed";
+}
+
+// A start after a power cut: the kept copy goes back over a placed copy that is zeros, and is
+// removed beside a whole one, each through its own hold.
+TEST_F(ReplaceTest, AStartSettlesAKeptCopy) {
+    for (const bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "whole" : "zeros");
+        TScopedCurrentDirectory cd(Here.Path());
+        auto placed = PlaceStandIn("good", "MSINET.OCX", Here.Path(), true);
+        const std::string good = ReadWholeFile(placed->Path());
+        if (!whole) {
+            TFileHandle file(CreateFileA(placed->Path().c_str(), GENERIC_WRITE, 0, nullptr,
+                                         TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            const std::string zeros(good.size(), '\0');
+            DWORD written = 0;
+            ASSERT_TRUE(file && WriteFile(file.get(), zeros.data(),
+                                          static_cast<DWORD>(zeros.size()), &written, nullptr));
+        }
+        const std::string kept = KeptNameFor(placed->Path());
+        ASSERT_TRUE(CopyFileA(StandInPath("outdated", "MSINET.OCX").c_str(), kept.c_str(), FALSE));
+
+        RecoverKeptCopies(WindowsPlatform());
+
+        EXPECT_FALSE(FileExistsAt(kept));
+        EXPECT_TRUE(ReadWholeFile(placed->Path()) ==
+                    (whole ? good : ReadWholeFile(StandInPath("outdated", "MSINET.OCX"))));
+    }
 }
 
 TEST(IsFolderWritableOnWine, ProbesWithoutLeavingAnything) {

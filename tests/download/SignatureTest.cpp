@@ -76,11 +76,12 @@ TEST(WineHeldFile, APlacedFileMovesOnlyThroughItsHandleAndStillLoads) {
         EXPECT_FALSE(DeleteFileA(path.c_str())) << path << " could be deleted";
     };
     {
+        // Read by name before the hold, which, writing, lets no one else read it so.
+        const auto byName = WindowsPlatform().ReadFileVersion(copy.Path());
         const auto held = WindowsPlatform().HoldForPlacing(copy.Path());
         ASSERT_TRUE(held);
         tamper(copy.Path());
         // The version from the held bytes is the one Windows reads by name.
-        const auto byName = WindowsPlatform().ReadFileVersion(copy.Path());
         const auto fromBytes = held->Version();
         ASSERT_TRUE(byName && fromBytes);
         EXPECT_EQ(
@@ -88,10 +89,15 @@ TEST(WineHeldFile, APlacedFileMovesOnlyThroughItsHandleAndStillLoads) {
             std::tie(byName->Major, byName->Minor, byName->Release, byName->Build));
         EXPECT_EQ(held->Read(LIBRARY_IMAGE_HEAD)->Size,
                   ReadWholeFile(StandInPath("signed-a", "MSINET.OCX")).size());
+        EXPECT_TRUE(held->Flush());
         ASSERT_TRUE(held->RenameTo(placed));
         EXPECT_FALSE(FileExistsAt(copy.Path()));
+        EXPECT_TRUE(held->Flush());
+        // The loader shares no writing: held for the flushes, the library does not load.
+        EXPECT_FALSE(TModule(LoadLibraryA(placed.c_str())));
+        ASSERT_TRUE(held->StopWriting());
         tamper(placed);
-        // Held as it is until its registration is over, and the loader still opens it.
+        // Held as it is until its registration is over, and the loader now opens it.
         TModule loaded(LoadLibraryA(placed.c_str()));
         EXPECT_TRUE(loaded) << "error " << GetLastError();
     }

@@ -2,11 +2,15 @@
 // question, message and fallback, and that no failure ever costs the copy that worked.
 #include "actions/DownloadAction.h"
 
+#include "actions/KeptCopy.h"
+#include "actions/SelfRegistration.h"
+
 #include "FakePlatform.h"
 #include "MinimalImage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -445,4 +449,106 @@ TEST(VerifyStoredLibrary, LengthMustMatchTheAnnouncedOne) {
     EXPECT_EQ(VerifyStoredLibrary(p, "C:\\X.DLL", counts), TImageVerdict::NoMzHeader);
     counts.Maximum = 1000;
     EXPECT_EQ(VerifyStoredLibrary(p, "C:\\X.DLL", counts), TImageVerdict::Truncated);
+}
+
+namespace {
+TLibraryEntry& EntryNamed(const char* name) {
+    ResetLibraries();
+    for (TLibraryEntry& e : Libraries)
+        if (e.Name == name) return e;
+    throw std::runtime_error(name);
+}
+} // namespace
+
+// The arrived bytes reach the disk before the rename that puts them in place, and the rename
+// after it; the copy replaced is set aside between the two.
+TEST(DownloadAction, FlushesBeforeAndAfterTheRename) {
+    const std::string sysM = Sys + "\\MSCOMCTL.OCX", part = sysM + ".part";
+    const std::string kept = KeptNameFor(sysM);
+    struct TCase {
+        const char* what;
+        bool old;
+        std::vector<std::string> operations;
+    };
+    const TCase cases[] = {
+        {"nothing replaced",
+         false,
+         {"flush " + part, "rename " + part + " -> " + sysM, "flush " + sysM, "call " + sysM}},
+        {"a copy replaced",
+         true,
+         {"flush " + part, "rename " + sysM + " -> " + kept, "rename " + part + " -> " + sysM,
+          "flush " + sysM, "call " + sysM}},
+    };
+    for (const TCase& c : cases) {
+        TFakePlatform p;
+        TScriptedUi ui(p);
+        if (c.old) {
+            PutOld(p, sysM);
+            ui.Answers = {true};
+        }
+        p.Registers(sysM);
+        RunDownload(p, ui, EntryNamed("MSCOMCTL.OCX"), false, ui);
+        EXPECT_EQ(p.Operations, c.operations) << c.what;
+        EXPECT_FALSE(p.HasFile(kept)) << c.what << ": the kept copy outlived a registration";
+    }
+}
+
+// A replacement whose registration fails in any way puts the copy it replaced back, and
+// registers it again; a library with nothing to register, or none replaced, stays.
+TEST(DownloadAction, AFailedRegistrationPutsTheOldCopyBack) {
+    using TOutcome = TPlatform::TEntryCall::TOutcome;
+    const std::string restoredM = RestoredMessage("MSCOMCTL.OCX", "6.1.98.33"),
+                      restoredZ = RestoredMessage("ZLIB.DLL", "1.2.2.0");
+    struct TCase {
+        const char* what;
+        const char* name;
+        bool old;                                   // an older copy is there to replace
+        std::optional<TPlatform::TEntryCall> entry; // none: the library cannot be loaded
+        bool restored;
+    };
+    const TCase cases[] = {
+        {"a failure result", "MSCOMCTL.OCX", true, TPlatform::TEntryCall{TOutcome::Returned, 1, 0},
+         true},
+        {"no entry", "MSCOMCTL.OCX", true, TPlatform::TEntryCall{TOutcome::NoEntry, 0, 0}, true},
+        {"not loaded", "MSCOMCTL.OCX", true, std::nullopt, true},
+        {"a fault", "MSCOMCTL.OCX", true, TPlatform::TEntryCall{TOutcome::Faulted, 0, 0xC0000005},
+         true},
+        {"registered: the new copy stays", "MSCOMCTL.OCX", true,
+         TPlatform::TEntryCall{TOutcome::Returned, 0, 0}, false},
+        {"nothing replaced: the new copy stays", "MSCOMCTL.OCX", false, std::nullopt, false},
+        {"nothing to register: its entry decides nothing", "ZLIB.DLL", true, std::nullopt, false},
+    };
+    for (const TCase& c : cases) {
+        TFakePlatform p;
+        TScriptedUi ui(p);
+        const std::string target = Sys + "\\" + c.name;
+        if (c.old) {
+            PutOld(p, target);
+            p.Files[TFakePlatform::Upper(target)] = c.name == std::string("ZLIB.DLL")
+                                                        ? TVersionParts{1, 2, 2, 0}
+                                                        : TVersionParts{6, 1, 98, 33};
+            ui.Answers = {true};
+        }
+        if (c.entry) p.Entries[TFakePlatform::Upper(target)] = *c.entry;
+        try {
+            RunDownload(p, ui, EntryNamed(c.name), false, ui);
+        } catch (const TLibraryFault&) {
+            EXPECT_EQ(c.entry->Outcome, TOutcome::Faulted) << c.what;
+        }
+
+        EXPECT_EQ(p.Contents[TFakePlatform::Upper(target)], c.restored ? OldBytes : NewBytes)
+            << c.what;
+        const bool told =
+            std::find(ui.Log.begin(), ui.Log.end(),
+                      Said(c.name == std::string("ZLIB.DLL") ? restoredZ : restoredM)) !=
+            ui.Log.end();
+        EXPECT_EQ(told, c.restored) << c.what;
+        // The new copy's call, then the old copy's own again.
+        EXPECT_EQ(p.EntryCalls.size(), c.restored ? 2u : 1u) << c.what;
+        for (const auto& [file, version] : p.Files)
+            EXPECT_TRUE(file.find(".PART") == std::string::npos &&
+                        file.find(".KESTROVA-ANTERIOR") == std::string::npos)
+                << c.what << ": left " << file;
+        EXPECT_EQ(p.Held, 0) << c.what;
+    }
 }

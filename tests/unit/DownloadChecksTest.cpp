@@ -154,6 +154,7 @@ TEST(DownloadChecks, DecideInOrderAndChangeNothingWhenTheyRefuse) {
             platform.Contents[TFakePlatform::Upper(Target)] = OldBytes;
         }
         if (c.oldSigned) platform.SignedBy(Target, "Publisher A");
+        platform.Registers(Target); // a placed copy that failed its registration would not stay
         if (c.plant) (platform.*c.plant).insert(TFakePlatform::Upper(c.planted));
         if (c.notAnImage) ui.Bytes = "<html>not found</html>";
         ResetLibraries();

@@ -30,6 +30,9 @@ public:
     // per CallLibraryEntry, whether its library was.
     std::multiset<std::string> HeldPaths;
     std::vector<bool> MovedWhileHeld, CalledWhileHeld;
+    // Every flush and rename through a held file, and every entry called, in order:
+    // "flush PATH", "rename FROM -> TO", "call PATH".
+    std::vector<std::string> Operations;
     std::set<std::string> Unreadable; // upper-cased: there, but no one can open or read them
     std::set<std::string> Linked;     // upper-cased: reparse points or files with other links
     std::string SystemDir = "C:\\WINDOWS\\system32";
@@ -111,7 +114,9 @@ public:
     }
     bool MoveFileOver(const std::string& from, const std::string& to) override {
         MovedWhileHeld.push_back(HeldPaths.count(Upper(from)) != 0);
-        if (!HasFile(from) || Undeletable.count(Upper(to))) return false;
+        // A file held without delete sharing can be neither replaced nor moved away.
+        if (!HasFile(from) || Undeletable.count(Upper(from)) || Undeletable.count(Upper(to)))
+            return false;
         Files[Upper(to)] = Files[Upper(from)];
         Contents[Upper(to)] = Contents[Upper(from)];
         Files.erase(Upper(from));
@@ -141,6 +146,7 @@ public:
     TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
                                 const TEntryWait& wait = TEntryWait()) override {
         EntryCalls.push_back(library + " " + entry);
+        Operations.push_back("call " + library);
         CalledWhileHeld.push_back(HeldPaths.count(Upper(library)) != 0);
         if (wait.Waiting && wait.Waiting()) return {TEntryCall::TOutcome::Stopped};
         auto it = Entries.find(Upper(library));
@@ -156,7 +162,9 @@ public:
                 ++P.Held;
                 P.HeldPaths.insert(Upper(Path));
             }
+            bool RemoveOnRelease = false;
             ~THeld() override {
+                if (RemoveOnRelease) P.RemoveFile(Path);
                 --P.Held;
                 P.HeldPaths.erase(P.HeldPaths.find(Upper(Path)));
             }
@@ -175,6 +183,7 @@ public:
                 return sig == FakeSign(publicKey, prefix, P.Contents[Upper(Path)]);
             }
             bool RenameTo(const std::string& to) override {
+                P.Operations.push_back("rename " + Path + " -> " + to);
                 if (!P.MoveFileOver(Path, to)) return false;
                 P.HeldPaths.erase(P.HeldPaths.find(Upper(Path)));
                 Path = to;
@@ -182,12 +191,21 @@ public:
                 return true;
             }
             bool OthersMayChange() override { return P.OthersCanWrite(Path); }
+            bool Flush() override {
+                P.Operations.push_back("flush " + Path);
+                return true;
+            }
+            bool StopWriting() override { return true; }
+            bool RemoveWhenReleased() override { return RemoveOnRelease = true; }
         };
         if (!HasFile(path) || Unreadable.count(Upper(path))) return nullptr;
         return std::make_unique<THeld>(*this, path);
     }
     std::unique_ptr<THeldFile> HoldForPlacing(const std::string& path) override {
         return IsLinked(path) ? nullptr : HoldFile(path);
+    }
+    std::unique_ptr<THeldFile> HoldForKeeping(const std::string& path) override {
+        return IsLinked(path) || Undeletable.count(Upper(path)) ? nullptr : HoldFile(path);
     }
     std::set<std::string> Written; // upper-cased: someone writes them now, so none holds them
     std::unique_ptr<THeldFile> HoldForLoading(const std::string& path) override {

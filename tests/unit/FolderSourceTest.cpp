@@ -74,6 +74,7 @@ TEST(FolderSource, PlacesOnlyWhatEveryCheckOfADownloadAccepts) {
         TFakePlatform p;
         p.AddFile(Target, TVersionParts{1, 0, 0, 0});
         p.Contents[TFakePlatform::Upper(Target)] = OldBytes;
+        p.Registers(Target); // a placed copy that failed its registration would not stay
         const std::string library = Folder + "\\MSINET.OCX", sig = library + ".sig";
         std::string bytes = c.isLibrary ? GoodImage() : "<html>404</html>";
         if (c.libraryBytes != 0) bytes.resize(c.libraryBytes, 'x');
