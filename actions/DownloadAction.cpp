@@ -296,13 +296,22 @@ private:
 
 // Once the placed copy's registration failed in any way: the kept copy back in its place and
 // registered again (while elevated, only when no one else may change it), and the user told.
+// That registration runs as the failed one did, in the helper, bounded by the same limit and
+// with the window answering; a stop that ended the failed one does not stop it.
 void PutBackKept(TPlatform& platform, TDownloadUi& ui, TDownloadRun& run, const std::string& name,
                  const std::string& target) {
     if (!run.PutBack()) return;
     TPlatform::THeldFile* kept = run.Kept().Held();
     if (!platform.Elevated() || !kept->OthersMayChange()) {
+        TEntryWait wait;
+        wait.LimitSeconds = ui.RegistrationLimit();
+        wait.PumpsMessages = ui.PumpsWindowMessages();
+        wait.Waiting = [&ui] {
+            if (ui.PumpsWindowMessages()) ui.PumpMessages();
+            return false;
+        };
         try {
-            CallServerEntry(platform, target, REGISTER_ENTRY);
+            CallServerEntry(platform, target, REGISTER_ENTRY, wait);
         } catch (const TLibraryFault&) {
             // The copy that worked is back whatever its entry does now.
         }

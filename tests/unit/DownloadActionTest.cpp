@@ -39,6 +39,7 @@ struct TScriptedUi : TDownloadUi, TLibrarySource {
     TWire Wire = TWire::Arrives;
     std::function<void()> DuringTransfer;
     bool Closing = false;
+    uint32_t Limit = 0;  // each registration's time limit, as /espera gives it
     std::string Located; // the entry's Path when the action starts: the copy the scan located
     std::vector<std::string> Log;
     std::vector<std::string> OldCopies; // hold OldBytes when the action starts
@@ -78,6 +79,7 @@ struct TScriptedUi : TDownloadUi, TLibrarySource {
         return TArrival::Failed;
     }
     void PumpMessages() override {}
+    uint32_t RegistrationLimit() override { return Limit; }
     void SetPathField(const std::string& text) override { Log.push_back("path " + text); }
     void HideTransferDisplay() override { Log.push_back("hide progress"); }
     void RefreshList() override { Log.push_back("refresh"); }
@@ -535,6 +537,7 @@ TEST(DownloadAction, AFailedRegistrationPutsTheOldCopyBack) {
             ui.Answers = {true};
         }
         if (c.entry) p.Entries[TFakePlatform::Upper(target)] = *c.entry;
+        ui.Limit = 5;
         try {
             RunDownload(p, ui, EntryNamed(c.name), false, ui);
         } catch (const TLibraryFault&) {
@@ -550,6 +553,8 @@ TEST(DownloadAction, AFailedRegistrationPutsTheOldCopyBack) {
         EXPECT_EQ(told, c.restored) << c.what;
         // The new copy's call, then the old copy's own again.
         EXPECT_EQ(p.EntryCalls.size(), c.restored ? 2u : 1u) << c.what;
+        // The old copy's registration is bounded as the new one's was.
+        EXPECT_EQ(p.EntryLimits, std::vector<uint32_t>(p.EntryCalls.size(), 5u)) << c.what;
         for (const auto& [file, version] : p.Files)
             EXPECT_TRUE(file.find(".PART") == std::string::npos &&
                         file.find(".KESTROVA-ANTERIOR") == std::string::npos)

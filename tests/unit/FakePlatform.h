@@ -30,6 +30,7 @@ public:
     // per CallLibraryEntry, whether its library was.
     std::multiset<std::string> HeldPaths;
     std::vector<bool> MovedWhileHeld, CalledWhileHeld;
+    std::vector<uint32_t> EntryLimits; // per CallLibraryEntry, the time limit it was given
     // Every flush and rename through a held file, and every entry called, in order:
     // "flush PATH", "rename FROM -> TO", "call PATH".
     std::vector<std::string> Operations;
@@ -146,6 +147,7 @@ public:
     TEntryCall CallLibraryEntry(const std::string& library, const char* entry,
                                 const TEntryWait& wait = TEntryWait()) override {
         EntryCalls.push_back(library + " " + entry);
+        EntryLimits.push_back(wait.LimitSeconds);
         Operations.push_back("call " + library);
         CalledWhileHeld.push_back(HeldPaths.count(Upper(library)) != 0);
         if (wait.Waiting && wait.Waiting()) return {TEntryCall::TOutcome::Stopped};
